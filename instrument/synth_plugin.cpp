@@ -1,0 +1,151 @@
+#include "instrument/synth_plugin.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr int32_t kParameterCountForHost = kParameterCount;
+
+bool isParameterIndex(int32_t index) { return static_cast<uint32_t>(index) < static_cast<uint32_t>(kParameterCount); }
+
+}  // namespace
+
+SynthPlugin::SynthPlugin(audioMasterCallback host) : EffectBaseX(host, kProgramCount, kParameterCountForHost) {
+  programs = new (std::nothrow) ProgramRecord[kProgramCount];
+  if (!programs) throw -1;
+  for (int i = 0; i < kProgramCount; ++i) std::snprintf(programs[i].name, ProgramRecord::kNameLimit, "Default %d", i);
+
+  try {
+    glEditor = new (std::nothrow) GlEditor(this);
+  } catch (int) {
+    delete[] programs;
+    throw -1;
+  }
+
+  engine = new (std::nothrow) SynthEngine;
+  if (!engine) {
+    delete glEditor;
+    delete[] programs;
+    throw -1;
+  }
+  attachEditor(glEditor);
+
+  setWaveform(0.5f);
+  setFilter(0.999f, 0.999f);
+  setEnvelope(0.0f, 0.3f, 0.0f, 0.3f, 0.0f);
+  setProgram(0);
+
+  setNumInputs(0);
+  setNumOutputs(2);
+  setUniqueID(fourCharCode('Q', 'r', 'l', ' '));
+  isSynth(true);
+  canProcessReplacing(true);
+}
+
+SynthPlugin::~SynthPlugin() {
+  delete engine;
+  // The editor finds its table entry through glEditor while it is destroyed,
+  // and the base must not destroy it a second time.
+  delete glEditor;
+  attachEditor(nullptr);
+  glEditor = nullptr;
+  delete[] programs;
+}
+
+void SynthPlugin::setParameter(int32_t index, float value) {
+  if (isParameterIndex(index)) current().values[index] = value;
+}
+
+float SynthPlugin::getParameter(int32_t index) { return isParameterIndex(index) ? current().values[index] : 0.0f; }
+
+void SynthPlugin::process(float**, float** outputs, int32_t sampleFrames) {
+  if (sampleFrames <= 0 || !outputs) return;
+  std::memset(outputs[0], 0, sizeof(float) * static_cast<size_t>(sampleFrames));
+  std::memset(outputs[1], 0, sizeof(float) * static_cast<size_t>(sampleFrames));
+}
+
+void SynthPlugin::processReplacing(float**, float** outputs, int32_t sampleFrames) {
+  if (sampleFrames <= 0 || !outputs) return;
+  engine->render(pending.events(), pending.eventCount(), pending.cursor(), outputs[0], outputs[1], sampleFrames);
+}
+
+int32_t SynthPlugin::processEvents(VstEvents* events) {
+  pending.take(events);
+  return 1;
+}
+
+void SynthPlugin::setProgram(int32_t program) {
+  if (program < 0 || program >= kProgramCount) return;
+  currentProgram = program;
+  const float* values = programs[program].values;
+  for (int i = 0; i < kParameterCount; ++i) setParameter(i, values[i]);
+
+  setWaveform(values[waveform]);
+  setFilter(values[cutoff], values[damping]);
+  setEnvelope(values[attackTime], values[peakLevel], values[decayTime], values[sustainLevel], values[releaseTime]);
+  if (glEditor) {
+    glEditor->setKnobs(KnobValues{values[waveform], values[cutoff], values[damping], values[attackTime],
+                                  values[peakLevel], values[decayTime], values[sustainLevel], values[releaseTime]});
+  }
+}
+
+void SynthPlugin::setProgramName(char* text) {
+  // A name that fills the host's 24-byte buffer is cut one short, so the
+  // terminator always fits and no host reads past its buffer.
+  char* name = current().name;
+  size_t length = strnlen(text, ProgramRecord::kNameLimit - 1);
+  std::memcpy(name, text, length);
+  std::memset(name + length, 0, ProgramRecord::kNameLimit - length);
+}
+
+void SynthPlugin::getProgramName(char* text) {
+  const char* name = current().name;
+  size_t length = strnlen(name, ProgramRecord::kNameLimit - 1);
+  std::memcpy(text, name, length);
+  std::memset(text + length, 0, ProgramRecord::kNameLimit - length);
+}
+
+void SynthPlugin::setSampleRate(float rate) {
+  sampleRate = rate;
+  engine->setSampleRate(rate);
+}
+
+void SynthPlugin::resume() { wantEvents(1); }
+
+bool SynthPlugin::getOutputProperties(int32_t index, VstPinProperties* properties) {
+  if (index < 0 || index >= 2) return false;
+  std::snprintf(properties->label, sizeof properties->label, "Qrl %02d", index + 1);
+  properties->flags = kVstPinIsActive | kVstPinIsStereo;
+  return true;
+}
+
+int32_t SynthPlugin::canDo(char* text) {
+  static const char* const kCan[] = {"receiveVstEvents", "receiveVstMidiEvent", "midiProgramNames"};
+  for (const char* can : kCan) {
+    if (std::strcmp(text, can) == 0) return 1;
+  }
+  return -1;
+}
+
+void SynthPlugin::setWaveform(float value) {
+  current().values[waveform] = value;
+  engine->setWaveform(value);
+}
+
+void SynthPlugin::setFilter(float cutoffValue, float dampingValue) {
+  current().values[cutoff] = cutoffValue;
+  current().values[damping] = dampingValue;
+  engine->setFilter(cutoffValue, dampingValue);
+}
+
+void SynthPlugin::setEnvelope(float attack, float peak, float decay, float sustain, float release) {
+  float* values = current().values;
+  values[attackTime] = attack;
+  values[peakLevel] = peak;
+  values[decayTime] = decay;
+  values[sustainLevel] = sustain;
+  values[releaseTime] = release;
+  engine->setEnvelope(attack, peak, decay, sustain, release);
+}

@@ -1,0 +1,36 @@
+// Splitting a subcommand's arguments into options and operands, and reading
+// option values strictly: anything that is not exactly a number of the
+// expected kind is a usage error.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct OptionSpec {
+  const char* name;  // with its dashes, e.g. "--rate"
+  bool takesValue;
+};
+
+struct ParsedArguments {
+  std::vector<std::pair<std::string, std::string>> options;  // name and value, in command-line order
+  std::vector<std::string> operands;
+};
+
+// Accepts "--name value" and "--name=value"; "--" ends the options.
+ParsedArguments parseArguments(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+                               const std::string& usage);
+
+// A whole decimal number from min to max.
+int64_t parseWholeNumber(const std::string& option, const std::string& text, int64_t min, int64_t max,
+                         const std::string& usage);
+
+// A decimal number such as 0.25, -1 or 3e-2, rounded to the nearest float the
+// same way on every platform.
+float parseFloatValue(const std::string& option, const std::string& text, const std::string& usage);
+
+// A non-negative decimal number of seconds with at most nine decimals, kept exact
+// in nanoseconds so that frame counts derived from it never depend on floating point.
+int64_t parseNanoseconds(const std::string& option, const std::string& text, int64_t maxSeconds,
+                         const std::string& usage);

@@ -1,0 +1,28 @@
+// One loaded VST 2 module file (a shared object on Linux, a DLL on Windows)
+// and the entry point through which a host creates instances of its plug-in.
+#pragma once
+
+#include <string>
+
+#include "../host/vst2_abi.h"
+
+class ModuleLibrary {
+ public:
+  // Loads the file and finds "VSTPluginMain", or else the older "main".
+  // Throws ToolError with kExitBadModule when either step fails.
+  explicit ModuleLibrary(const std::string& path);
+  ~ModuleLibrary();
+  ModuleLibrary(const ModuleLibrary&) = delete;
+  ModuleLibrary& operator=(const ModuleLibrary&) = delete;
+
+  const std::string& path() const { return path_; }
+  VstPluginMainProc entryPoint() const { return entryPoint_; }
+
+ private:
+  std::string path_;
+  void* handle_ = nullptr;
+  VstPluginMainProc entryPoint_ = nullptr;
+};
+
+// The module a host finds when none is named: quorlin.so or quorlin.dll beside the executable.
+std::string defaultModulePath();

@@ -1,0 +1,35 @@
+#include <dlfcn.h>
+
+#include "module_library.h"
+#include "system_services.h"
+#include "tool_error.h"
+
+namespace {
+
+std::string lastLoaderError() {
+  const char* text = dlerror();
+  return text != nullptr ? text : "unknown reason";
+}
+
+}  // namespace
+
+ModuleLibrary::ModuleLibrary(const std::string& path) : path_(path) {
+  // Without a slash dlopen would search the library path instead of the named file.
+  const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
+  handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle_ == nullptr) {
+    throw ToolError(kExitBadModule, path + ": cannot load the module: " + lastLoaderError());
+  }
+  for (const char* name : {"VSTPluginMain", "main"}) {
+    if (void* symbol = dlsym(handle_, name)) {
+      entryPoint_ = reinterpret_cast<VstPluginMainProc>(symbol);
+      return;
+    }
+  }
+  dlclose(handle_);
+  throw ToolError(kExitBadModule, path + ": not a VST 2 module: it exports neither VSTPluginMain nor main");
+}
+
+ModuleLibrary::~ModuleLibrary() { dlclose(handle_); }
+
+std::string defaultModulePath() { return executableDirectory() + "/quorlin.so"; }

@@ -1,0 +1,28 @@
+#include <windows.h>
+
+#include "module_library.h"
+#include "system_services.h"
+#include "tool_error.h"
+
+ModuleLibrary::ModuleLibrary(const std::string& path) : path_(path) {
+  // No error dialogs: a command-line host reports failures on standard error.
+  const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  HMODULE module = LoadLibraryA(path.c_str());
+  SetErrorMode(previousMode);
+  if (module == nullptr) {
+    throw ToolError(kExitBadModule, path + ": cannot load the module: " + systemErrorText(GetLastError()));
+  }
+  handle_ = module;
+  for (const char* name : {"VSTPluginMain", "main"}) {
+    if (FARPROC symbol = GetProcAddress(module, name)) {
+      entryPoint_ = reinterpret_cast<VstPluginMainProc>(reinterpret_cast<void*>(symbol));
+      return;
+    }
+  }
+  FreeLibrary(module);
+  throw ToolError(kExitBadModule, path + ": not a VST 2 module: it exports neither VSTPluginMain nor main");
+}
+
+ModuleLibrary::~ModuleLibrary() { FreeLibrary(static_cast<HMODULE>(handle_)); }
+
+std::string defaultModulePath() { return executableDirectory() + "\\quorlin.dll"; }

@@ -1,0 +1,19 @@
+// The few operating-system services the tool needs beyond standard C++.
+#pragma once
+
+#include <string>
+
+// The folder that holds the running executable, without a trailing separator.
+std::string executableDirectory();
+
+// True when standard error goes to a terminal (where a progress bar makes sense).
+bool standardErrorIsTerminal();
+
+// Gives the finished file `from` the name `to`, replacing any file of that name.
+// Returns false and leaves both names as they were on failure.
+bool replaceFile(const std::string& from, const std::string& to);
+
+#ifdef _WIN32
+// The system's text for a Windows error code, on one line.
+std::string systemErrorText(unsigned long code);
+#endif

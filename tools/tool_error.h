@@ -1,0 +1,28 @@
+// How quorlin-host ends when something goes wrong: one line on standard error
+// and an exit status that scripts can tell apart.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+enum ExitStatus : int {
+  kExitSuccess = 0,
+  kExitCannotWrite = 1,  // the output file could not be written
+  kExitBadInput = 2,     // a usage error or an unreadable MIDI file
+  kExitBadModule = 3,    // the plug-in module could not be loaded or started
+};
+
+// A failure that ends the command; what() is the line shown after "quorlin-host: ".
+class ToolError : public std::runtime_error {
+ public:
+  ToolError(ExitStatus status, const std::string& message) : std::runtime_error(message), status_(status) {}
+  ExitStatus status() const { return status_; }
+
+ private:
+  ExitStatus status_;
+};
+
+// A command line that the subcommand cannot accept; the message carries the usage line.
+inline ToolError usageError(const std::string& problem, const std::string& usage) {
+  return ToolError(kExitBadInput, problem + "; usage: " + usage);
+}
