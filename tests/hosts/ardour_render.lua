@@ -1,0 +1,89 @@
+-- Renders a melody through a VST 2 instrument in a headless Ardour session.
+--
+--   ardour7-lua ardour_render.lua SESSION_DIR PLUGIN_NAME MELODY OUT_WAV RATE
+--
+-- The instrument must lie on LXVST_PATH and already be in Ardour's plug-in
+-- cache (run ardour-vst-scanner on it first): the session does not scan.
+-- MELODY holds 'start_beat length_beats note velocity' lines at 120 beats
+-- per minute. The last line printed on success starts with "exported:".
+
+io.stdout:setvbuf("no")
+
+local session_dir, plugin_name, melody_path, out_wav, rate = arg[1], arg[2], arg[3], arg[4], tonumber(arg[5])
+assert(session_dir and plugin_name and melody_path and out_wav and rate,
+       "usage: ardour_render.lua SESSION_DIR PLUGIN_NAME MELODY OUT_WAV RATE")
+
+local SAMPLES_PER_BEAT = rate / 2 -- 120 beats per minute
+-- The float, undithered WAV format of the preset installed beside this script.
+local EXPORT_PRESET = "5e1ad2c4-8f0b-4a57-9d53-0f3c51d1e7a9"
+
+local function read_melody(path)
+	local notes = {}
+	for line in io.lines(path) do
+		line = line:gsub("#.*", "")
+		local start, length, note, velocity = line:match("^%s*(%S+)%s+(%S+)%s+(%S+)%s+(%S+)%s*$")
+		if start then
+			notes[#notes + 1] = { start = tonumber(start), length = tonumber(length),
+			                      note = tonumber(note), velocity = tonumber(velocity) }
+		end
+	end
+	assert(#notes > 0, "no notes in " .. path)
+	return notes
+end
+
+-- Beats as Ardour counts them: whole beats and 1920 ticks per beat.
+local function beats(value)
+	local whole = math.floor(value)
+	return Temporal.Beats(whole, math.floor((value - whole) * 1920 + 0.5))
+end
+
+local notes = read_melody(melody_path)
+local last_beat = 0
+for _, n in ipairs(notes) do last_beat = math.max(last_beat, n.start + n.length) end
+-- Half a beat of silence after the last note, in whole beats.
+local length = math.ceil(last_beat + 0.5) * SAMPLES_PER_BEAT
+
+-- The Dummy backend is not listed by available_backends() but is accepted.
+assert(AudioEngine:set_backend("None (Dummy)", "", ""), "no Dummy backend")
+assert(create_session(session_dir, "hosts", rate), "cannot create session in " .. session_dir)
+
+local midi_in = ARDOUR.ChanCount(ARDOUR.DataType("midi"), 1)
+local stereo_out = ARDOUR.ChanCount(ARDOUR.DataType("audio"), 2)
+local function new_midi_track(name, instrument)
+	local tracks = Session:new_midi_track(midi_in, stereo_out, true, instrument, nil, nil, 1, name,
+	                                      ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true, false)
+	assert(tracks:size() == 1, "cannot create track " .. name)
+	return tracks:front()
+end
+
+local instrument = ARDOUR.LuaAPI.new_plugin_info(plugin_name, ARDOUR.PluginType.LXVST)
+assert(not instrument:isnil(), "Ardour does not know the plug-in '" .. plugin_name .. "' (not on LXVST_PATH, or not scanned)")
+local synth = new_midi_track("synth", instrument)
+local loaded = synth:nth_plugin(0)
+assert(not loaded:isnil(), "the track has no instrument")
+print("instrument: " .. loaded:display_name())
+
+-- Ardour 7.3's Lua cannot import MIDI files, but bouncing a MIDI track with
+-- no instrument yields a MIDI region whose model takes notes. An instrument
+-- that could not be found is passed as the null plug-in (nil crashes here).
+local no_instrument = ARDOUR.LuaAPI.new_plugin_info("", ARDOUR.PluginType.LXVST)
+local helper = new_midi_track("notes", no_instrument)
+local region = helper:bounce_range(0, length, ARDOUR.InterThreadInfo(), helper:main_outs(), false, "notes", false)
+assert(not region:isnil(), "bounce gave no region")
+local model = region:to_midiregion():midi_source(0):model()
+local command = model:new_note_diff_command("melody")
+for _, n in ipairs(notes) do
+	command:add(ARDOUR.LuaAPI.new_noteptr(1, beats(n.start), beats(n.length), n.note, n.velocity))
+end
+model:apply_command(Session, command)
+synth:playlist():add_region(region, Temporal.timepos_t(0), 1, false, 0, 0, false)
+
+local export = Session:simple_export()
+export:set_name(out_wav:match("([^/]+)%.wav$"))
+export:set_folder(out_wav:match("^(.*)/[^/]+$"))
+export:set_range(0, length)
+assert(export:set_preset(EXPORT_PRESET), "export preset missing")
+assert(export:check_outputs(), "nothing to export")
+assert(export:run_export(), "export failed")
+print(string.format("exported: %s (%d samples at %d Hz)", out_wav, length, rate))
+close_session()
