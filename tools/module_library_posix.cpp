@@ -1,8 +1,8 @@
 #include <dlfcn.h>
 
-#include "module_library.h"
-#include "system_services.h"
-#include "tool_error.h"
+#include "tools/module_library.h"
+#include "tools/system_services.h"
+#include "tools/tool_error.h"
 
 namespace {
 

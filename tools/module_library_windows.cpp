@@ -1,8 +1,8 @@
 #include <windows.h>
 
-#include "module_library.h"
-#include "system_services.h"
-#include "tool_error.h"
+#include "tools/module_library.h"
+#include "tools/system_services.h"
+#include "tools/tool_error.h"
 
 ModuleLibrary::ModuleLibrary(const std::string& path) : path_(path) {
   // No error dialogs: a command-line host reports failures on standard error.

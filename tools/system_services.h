@@ -10,8 +10,8 @@ std::string executableDirectory();
 bool standardErrorIsTerminal();
 
 // Gives the finished file `from` the name `to`, replacing any file of that name.
-// Returns false and leaves both names as they were on failure.
-bool replaceFile(const std::string& from, const std::string& to);
+// Returns an empty string, or the system's reason for failing.
+std::string replaceFile(const std::string& from, const std::string& to);
 
 #ifdef _WIN32
 // The system's text for a Windows error code, on one line.

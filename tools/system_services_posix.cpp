@@ -1,9 +1,11 @@
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
-#include "system_services.h"
+#include "tools/system_services.h"
 
 std::string executableDirectory() {
   std::vector<char> buffer(4096);
@@ -16,4 +18,6 @@ std::string executableDirectory() {
 
 bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
 
-bool replaceFile(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }
+std::string replaceFile(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0 ? std::string() : std::strerror(errno);
+}

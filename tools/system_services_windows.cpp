@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "system_services.h"
+#include "tools/system_services.h"
 
 std::string executableDirectory() {
   char buffer[MAX_PATH];
@@ -16,8 +16,9 @@ std::string executableDirectory() {
 
 bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
-bool replaceFile(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+std::string replaceFile(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0 ? std::string()
+                                                                               : systemErrorText(GetLastError());
 }
 
 std::string systemErrorText(unsigned long code) {

@@ -1,0 +1,106 @@
+#include "tools/command_line.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "tools/tool_error.h"
+
+namespace {
+
+const OptionSpec* findOption(const std::vector<OptionSpec>& specs, const std::string& name) {
+  for (const OptionSpec& spec : specs) {
+    if (name == spec.name) return &spec;
+  }
+  return nullptr;
+}
+
+ToolError badValue(const std::string& option, const std::string& text, const std::string& expected,
+                   const std::string& usage) {
+  return usageError(option + " needs " + expected + ", not '" + text + "'", usage);
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+ParsedArguments parseArguments(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+                               const std::string& usage) {
+  ParsedArguments parsed;
+  bool optionsEnded = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      parsed.operands.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const size_t equals = arg.find('=');
+    const std::string name = arg.substr(0, equals);
+    const OptionSpec* spec = findOption(specs, name);
+    if (spec == nullptr) throw usageError("unknown option '" + name + "'", usage);
+    if (!spec->takesValue) {
+      if (equals != std::string::npos) throw usageError(name + " takes no value", usage);
+      parsed.options.emplace_back(name, std::string());
+    } else if (equals != std::string::npos) {
+      parsed.options.emplace_back(name, arg.substr(equals + 1));
+    } else {
+      if (i + 1 == args.size()) throw usageError(name + " needs a value", usage);
+      parsed.options.emplace_back(name, args[++i]);
+    }
+  }
+  return parsed;
+}
+
+int64_t parseWholeNumber(const std::string& option, const std::string& text, int64_t min, int64_t max,
+                         const std::string& usage) {
+  int64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, value);
+  if (text.empty() || result.ec != std::errc() || result.ptr != end || value < min || value > max) {
+    throw badValue(option, text,
+                   "a whole number from " + std::to_string(min) + " to " + std::to_string(max), usage);
+  }
+  return value;
+}
+
+float parseFloatValue(const std::string& option, const std::string& text, const std::string& usage) {
+  float value = 0.0f;
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, value);
+  if (text.empty() || result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) {
+    throw badValue(option, text, "a finite decimal number", usage);
+  }
+  return value;
+}
+
+int64_t parseNanoseconds(const std::string& option, const std::string& text, int64_t maxSeconds,
+                         const std::string& usage) {
+  const std::string expected = "a number of seconds from 0 to " + std::to_string(maxSeconds) +
+                               " with at most nine decimals";
+  int64_t seconds = 0;
+  int64_t fraction = 0;
+  int fractionDigits = 0;
+  bool seenDigit = false;
+  bool seenPoint = false;
+  for (char c : text) {
+    if (c == '.' && !seenPoint) {
+      seenPoint = true;
+    } else if (isDigit(c) && !seenPoint) {
+      seconds = seconds * 10 + (c - '0');
+      if (seconds > maxSeconds) throw badValue(option, text, expected, usage);
+      seenDigit = true;
+    } else if (isDigit(c) && fractionDigits < 9) {
+      fraction = fraction * 10 + (c - '0');
+      ++fractionDigits;
+      seenDigit = true;
+    } else {
+      throw badValue(option, text, expected, usage);
+    }
+  }
+  for (int digit = fractionDigits; digit < 9; ++digit) fraction *= 10;
+  if (!seenDigit || (seconds == maxSeconds && fraction > 0)) throw badValue(option, text, expected, usage);
+  return seconds * 1000000000 + fraction;
+}

@@ -1,0 +1,19 @@
+// The host callback that quorlin-host gives every plug-in it loads. It answers
+// what a plain offline host answers: its VST version, the sample rate and the
+// block size, and 0 to every other request.
+#pragma once
+
+#include <cstdint>
+
+#include "host/vst2_abi.h"
+
+// The host's VST version as audioMasterVersion reports it.
+constexpr VstIntPtr kHostVstVersion = 2400;
+
+// The tool hosts one plug-in at a time, and a plug-in may ask for these before
+// main has even returned its record, so they are process-wide.
+void setHostSampleRate(int32_t rate);
+void setHostBlockSize(int32_t frames);
+
+VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                   float opt);

@@ -1,0 +1,65 @@
+// One instance of a VST 2 plug-in, driven in the order an offline host uses:
+//
+//   main(callback) -> effOpen                          (constructor)
+//   effSetSampleRate -> effSetBlockSize -> effSetProgram(P)
+//   -> setParameter(I, V) for each value -> effSetProgram(P)   (configure)
+//   effMainsChanged(1)                                 (start)
+//   effProcessEvents / processReplacing per block      (sendEvents, process)
+//   effMainsChanged(0)                                 (stop)
+//   effClose                                           (destructor)
+//
+// The program is applied a second time after the parameters so that a plug-in
+// which reads its values only on a program change sounds with them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/vst2_abi.h"
+
+class ModuleLibrary;
+
+struct ParameterSetting {
+  int32_t index;
+  float value;
+};
+
+struct SessionSettings {
+  int32_t sampleRate = 44100;
+  int32_t blockSize = 512;
+  int32_t program = 0;
+  std::vector<ParameterSetting> parameters;
+};
+
+class PluginSession {
+ public:
+  // Creates and opens an instance. Throws ToolError with kExitBadModule when
+  // main answers null or with a record that is not a VST 2 effect.
+  explicit PluginSession(const ModuleLibrary& module);
+  ~PluginSession();
+  PluginSession(const PluginSession&) = delete;
+  PluginSession& operator=(const PluginSession&) = delete;
+
+  // effSetSampleRate and effSetBlockSize, with the host's answers to match.
+  void setTiming(int32_t sampleRate, int32_t blockSize);
+  // Sets rate, block size, program and parameters. Throws ToolError with
+  // kExitBadInput for a program or parameter index the plug-in does not have.
+  void configure(const SessionSettings& settings);
+  void start();
+  void stop();
+
+  void sendEvents(VstEvents* events);
+  // Renders `frames` frames into the plug-in's outputs; inputs are fed silence.
+  void process(float** inputs, float** outputs, int32_t frames);
+
+  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                     float opt = 0.0f);
+  const AEffect& effect() const { return *effect_; }
+  const std::string& modulePath() const { return modulePath_; }
+
+ private:
+  AEffect* effect_ = nullptr;
+  std::string modulePath_;
+  bool running_ = false;
+};

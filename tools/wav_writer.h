@@ -1,0 +1,59 @@
+// Writing the rendered audio as a WAV file.
+//
+// The samples go to "OUT.part" first; only finish() gives the file its real
+// name, so a failed render never leaves a half-written OUT behind. Samples are
+// encoded byte by byte in little-endian order, the same on every platform.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+enum class SampleFormat {
+  Float32,  // IEEE float, format tag 3: written as rendered
+  Int16,    // PCM, clipped at full scale
+  Int24,    // PCM, clipped at full scale
+};
+
+class WavWriter {
+ public:
+  // Throws ToolError (kExitCannotWrite) when the temporary file cannot be created.
+  WavWriter(const std::string& path, SampleFormat format, int channels, int32_t sampleRate);
+  // Removes the temporary file unless finish() succeeded.
+  ~WavWriter();
+  WavWriter(const WavWriter&) = delete;
+  WavWriter& operator=(const WavWriter&) = delete;
+
+  // Appends `frames` frames taken from one array per channel.
+  void write(const float* const* channels, int32_t frames);
+  // Completes the header and renames the file. Throws ToolError (kExitCannotWrite).
+  void finish();
+
+  // Largest magnitude among the samples written; NaN is not counted.
+  float peak() const { return peak_; }
+  // Samples that lay outside the integer range (NaN included); always 0 for Float32.
+  uint64_t clippedSamples() const { return clipped_; }
+  uint64_t framesWritten() const { return frames_; }
+
+  // Bytes per sample frame, and the most frames a WAV file of that frame size can hold.
+  static int bytesPerFrame(SampleFormat format, int channels);
+  static uint64_t maxFrames(SampleFormat format, int channels);
+
+ private:
+  void writeHeader();
+  void writeBytes(const uint8_t* data, size_t count);
+  void encode(float sample);
+
+  std::string path_;
+  std::string temporaryPath_;
+  std::FILE* stream_ = nullptr;
+  SampleFormat format_;
+  int channels_;
+  int32_t sampleRate_;
+  std::vector<uint8_t> buffer_;
+  float peak_ = 0.0f;
+  uint64_t clipped_ = 0;
+  uint64_t frames_ = 0;
+  bool finished_ = false;
+};
