@@ -1,0 +1,235 @@
+#!/usr/bin/env bash
+# Real hosts load and play the instrument: Ardour 7 and the qtractor and MusE
+# scanners take the Linux module, LMMS 1.2 with VeSTige takes the Windows
+# module under Wine. Prints one PASS or FAIL line per check and exits non-zero
+# when any check fails.
+#
+# Usage: tests/hosts/run.sh [ardour|scanners|lmms|all] [BUILD_DIR [BUILD_DIR_WIN]]
+#   BUILD_DIR      Linux build folder with quorlin.so and quorlin-host
+#   BUILD_DIR_WIN  Windows build folder with quorlin.dll (lmms only)
+# Both may also come from the environment. Every home, cache, session and Wine
+# prefix the hosts create stays in BUILD_DIR/hosts or BUILD_DIR_WIN/hosts.
+set -uo pipefail
+
+here="$(cd "$(dirname "$0")" && pwd)"
+repo="$(cd "$here/../.." && pwd)"
+which="${1:-all}"
+BUILD_DIR="$(realpath -m "${2:-${BUILD_DIR:-$repo/build}}")"
+BUILD_DIR_WIN="$(realpath -m "${3:-${BUILD_DIR_WIN:-$repo/build-win}}")"
+RATE=48000
+# Ardour plays the notes where the region puts them; a millisecond leaves
+# room for the first samples of a note that starts near a zero crossing.
+ARDOUR_TOLERANCE_MS=1
+MIN_CORRELATION=0.99
+LMMS_TOLERANCE_MS=20
+
+case "$which" in
+  ardour|scanners|lmms|all) ;;
+  *) echo "usage: $0 [ardour|scanners|lmms|all] [BUILD_DIR [BUILD_DIR_WIN]]" >&2; exit 2 ;;
+esac
+
+passed=0
+failed=0
+pass() { echo "PASS: $1"; passed=$((passed + 1)); }
+fail() {
+  echo "FAIL: $1"
+  failed=$((failed + 1))
+  if [ -n "${2:-}" ] && [ -f "$2" ]; then sed 's/^/    | /' "$2" | tail -n 40; fi
+}
+# check NAME LOG COMMAND...: runs COMMAND with its output in LOG.
+check() {
+  local name="$1" log="$2"
+  shift 2
+  if "$@" >"$log" 2>&1; then pass "$name"; else fail "$name" "$log"; fi
+}
+
+bash "$repo/scripts/install-deps.sh" hosts || { echo "FAIL: installing the host packages"; exit 1; }
+
+# A private home for every host, so nothing lands in the user's.
+use_home() {
+  export HOME="$1"
+  export XDG_CONFIG_HOME="$HOME/.config" XDG_CACHE_HOME="$HOME/.cache" XDG_DATA_HOME="$HOME/.local/share"
+  export XDG_RUNTIME_DIR="$HOME/.runtime"
+  mkdir -p "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+}
+
+package_file() { dpkg -L "$1" | grep -m1 "$2"; }
+
+# ------------------------------------------------------------------ Linux
+
+linux_work="$BUILD_DIR/hosts"
+module="$BUILD_DIR/quorlin.so"
+
+# linux_ready GROUP: a clean output folder for the group's checks.
+linux_ready() {
+  if [ ! -f "$module" ]; then
+    fail "$1: no $module (build the quorlin target first)"
+    return 1
+  fi
+  out="$linux_work/$1"
+  rm -rf "$out"
+  mkdir -p "$out"
+  use_home "$linux_work/home"
+}
+
+# Ardour's scanner prints what it found and writes the plug-in cache that a
+# session needs. Its exit status says nothing: the "Found Plugin" line does.
+ardour_scan_into() {
+  local scanner
+  scanner="$(package_file ardour /ardour-vst-scanner)"
+  LD_LIBRARY_PATH="$(dirname "$scanner")" timeout 60 "$scanner" -v -f "$module" >"$1" 2>&1
+  grep -q "Found Plugin" "$1"
+}
+
+ardour_scan() {
+  local log="$out/ardour-scan.log" name="Ardour 7 scanner: instrument, 0 in, 2 out, MIDI in, editor"
+  if ardour_scan_into "$log" &&
+     grep -q 'category="Instrument"' "$log" &&
+     grep -q 'n_inputs="0" n_outputs="2" n_midi_inputs="1"' "$log" &&
+     grep -q 'is_instrument="1"' "$log" &&
+     grep -q 'has_editor="1"' "$log"; then
+    pass "$name"
+  else
+    fail "$name" "$log"
+  fi
+}
+
+qtractor_scan() {
+  local scanner log="$out/qtractor-scan.log" name
+  scanner="$(package_file qtractor /qtractor_plugin_scan)"
+  echo "VST:$module" | timeout 60 "$scanner" >"$log" 2>&1
+  # VST|name|audio in:out|MIDI in:out|controls in:out|flags|file|index|id
+  name="qtractor scanner: quorlin, 0:2 audio, MIDI in, 8 controls, editor, id 'Qrl '"
+  if grep -qE "^VST\|quorlin\|0:2\|1:0\|8:0\|GUI[^|]*\|$module\|0\|0x51726c20$" "$log"; then
+    pass "$name"
+  else
+    fail "$name" "$log"
+  fi
+}
+
+muse_scan() {
+  local log="$out/muse-scan.log" xml="$out/muse-scan.xml" name
+  : >"$xml"  # the scanner only writes into a file that exists
+  timeout 60 muse_plugin_scan -t 16 -f "$module" -o "$xml" >"$log" 2>&1
+  cat "$xml" >>"$log"
+  # type 16 is a Linux VST; class 3 is effect and instrument; no <inports>
+  # means no audio inputs; 10 ports are 8 controls and 2 outputs.
+  name="MusE scanner: quorlin, Linux VST instrument, 0 in, 2 out, 8 controls, id 'Qrl '"
+  if grep -q '<name>quorlin</name>' "$xml" && grep -q '<type>16</type>' "$xml" &&
+     grep -q '<class>3</class>' "$xml" && ! grep -q '<inports>' "$xml" &&
+     grep -q '<outports>2</outports>' "$xml" && grep -q '<ctlInports>8</ctlInports>' "$xml" &&
+     grep -q '<uniqueID>1366453280</uniqueID>' "$xml"; then
+    pass "$name"
+  else
+    fail "$name" "$log"
+  fi
+}
+
+run_scanners() {
+  linux_ready scanners || return
+  ardour_scan
+  qtractor_scan
+  muse_scan
+}
+
+run_ardour() {
+  linux_ready ardour || return
+  local host="$BUILD_DIR/quorlin-host" plugin_name
+  if ! ardour_scan_into "$out/ardour-scan.log"; then
+    fail "Ardour 7 session: the scanner did not take the module" "$out/ardour-scan.log"
+    return
+  fi
+  plugin_name="$(grep -o '<VST2Info [^>]*name="[^"]*"' "$out/ardour-scan.log" | sed 's/.* name="\([^"]*\)"/\1/')"
+
+  mkdir -p "$XDG_CONFIG_HOME/ardour7/export"
+  cp "$here"/ardour-export/* "$XDG_CONFIG_HOME/ardour7/export/"
+  rm -rf "$linux_work/session"
+  # Ardour 7.3 may abort in its own teardown after a complete export: judge
+  # the run by its export line and the WAV, not by its exit status.
+  LXVST_PATH="$BUILD_DIR" timeout 300 ardour7-lua "$here/ardour_render.lua" "$linux_work/session" \
+    "$plugin_name" "$here/melody.txt" "$out/ardour.wav" "$RATE" >"$out/ardour.log" 2>&1
+  if grep -q "^exported: $out/ardour.wav" "$out/ardour.log" && [ -s "$out/ardour.wav" ]; then
+    pass "Ardour 7 session: loads the module as a track's instrument and exports the melody"
+  else
+    fail "Ardour 7 session: loads the module as a track's instrument and exports the melody" "$out/ardour.log"
+    return
+  fi
+  check "Ardour 7 session: right pitches at the right times (within $ARDOUR_TOLERANCE_MS ms)" "$out/ardour-notes.log" \
+    python3 "$here/soundcheck.py" notes "$out/ardour.wav" --melody "$here/melody.txt" --tolerance-ms "$ARDOUR_TOLERANCE_MS"
+
+  if [ ! -x "$host" ]; then
+    fail "Ardour 7 session: no $host to compare with"
+    return
+  fi
+  python3 "$here/soundcheck.py" midi "$here/melody.txt" "$out/melody.mid" &&
+    "$host" render --plugin "$module" --rate "$RATE" "$out/melody.mid" "$out/reference.wav" >"$out/reference.log" 2>&1
+  if [ ! -s "$out/reference.wav" ]; then
+    fail "Ardour 7 session: quorlin-host renders the same melody" "$out/reference.log"
+    return
+  fi
+  check "Ardour 7 session: matches quorlin-host (normalised correlation >= $MIN_CORRELATION)" "$out/compare.log" \
+    python3 "$here/soundcheck.py" compare "$out/ardour.wav" "$out/reference.wav" --min-correlation "$MIN_CORRELATION"
+}
+
+# ------------------------------------------------------------------ Windows
+
+windows_work="$BUILD_DIR_WIN/hosts"
+dll="$BUILD_DIR_WIN/quorlin.dll"
+
+# lmms_render DLL NAME: renders the project with DLL into $out/NAME.wav.
+lmms_render() {
+  sed "s|@QUORLIN_DLL@|$1|" "$here/lmms/quorlin.mmp" >"$out/$2.mmp"
+  timeout 300 xvfb-run -a lmms --allowroot render "$out/$2.mmp" -o "$out/$2.wav" >"$out/$2.log" 2>&1
+  echo "exit status $?" >>"$out/$2.log"
+}
+
+run_lmms() {
+  if [ ! -f "$dll" ]; then
+    fail "LMMS: no $dll (build the quorlin target in the Windows build folder first)"
+    return
+  fi
+  out="$windows_work/lmms"
+  rm -rf "$out"
+  mkdir -p "$out"
+  use_home "$windows_work/home"
+  export WINEPREFIX="$HOME/.wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  # A first start of Wine builds its prefix; doing it here keeps that out of
+  # LMMS's wait for its VST server.
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    timeout 300 wineboot --init >"$windows_work/wineboot.log" 2>&1
+    timeout 120 wineserver -w
+  fi
+
+  lmms_render "$dll" quorlin
+  if grep -q "could not be loaded" "$out/quorlin.log" || [ ! -s "$out/quorlin.wav" ]; then
+    fail "LMMS 1.2 VeSTige: loads the module and renders the project" "$out/quorlin.log"
+    return
+  fi
+  pass "LMMS 1.2 VeSTige: loads the module and renders the project"
+  check "LMMS 1.2 VeSTige: right pitches at the right times (within $LMMS_TOLERANCE_MS ms)" "$out/quorlin-notes.log" \
+    python3 "$here/soundcheck.py" notes "$out/quorlin.wav" --lmms "$out/quorlin.mmp" --tolerance-ms "$LMMS_TOLERANCE_MS"
+
+  # LMMS renders a module it cannot load as silence and still exits with 0:
+  # the same check must reject that.
+  lmms_render "$out/missing/quorlin.dll" missing
+  if python3 "$here/soundcheck.py" notes "$out/missing.wav" --lmms "$out/missing.mmp" \
+       --tolerance-ms "$LMMS_TOLERANCE_MS" >"$out/missing-notes.log" 2>&1; then
+    fail "LMMS 1.2 VeSTige: a missing module renders silence that the check rejects" "$out/missing-notes.log"
+  elif grep -q "the file is silent" "$out/missing-notes.log"; then
+    pass "LMMS 1.2 VeSTige: a missing module renders silence that the check rejects"
+  else
+    fail "LMMS 1.2 VeSTige: a missing module renders silence that the check rejects" "$out/missing-notes.log"
+  fi
+  timeout 60 wineserver -w
+}
+
+case "$which" in
+  scanners) run_scanners ;;
+  ardour) run_ardour ;;
+  lmms) run_lmms ;;
+  all) run_scanners; run_ardour; run_lmms ;;
+esac
+
+echo "hosts: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
