@@ -1,0 +1,70 @@
+// The sound engine: eight voices, the output stage, the block renderer that
+// plays MIDI events at their exact frames, and the operations that carry
+// parameter values into the voices. It knows nothing of the host; the
+// instrument copies the host's events and calls render once per block.
+//
+// render runs on the audio thread: it allocates nothing, takes no lock,
+// makes no system call and throws nothing. The set* operations may be
+// called from another thread while a block renders; each writes voice fields
+// one 32-bit value at a time, so a voice may render one sample with part of
+// a group updated.
+//
+// Whatever values arrive, no NaN or infinity reaches the output buffers.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/midi_event.h"
+#include "engine/output_stage.h"
+#include "engine/render_cursor.h"
+#include "engine/voice.h"
+
+class SynthEngine {
+ public:
+  static constexpr int kVoiceCount = 8;
+
+  // Voices at 44100 Hz with the triangle selected, filter coefficients 0.999
+  // and 0.999; output stage at volume 127, pan 64.
+  SynthEngine();
+
+  // Sets every voice's rate. Envelope lengths are not recomputed: they follow
+  // the new rate at the next setEnvelope. A rate that cannot be meant (zero,
+  // negative, subnormal, infinite, NaN) is ignored.
+  void setSampleRate(float rate);
+
+  // The parameter values, nominally 0..1, are not clamped. A value that is not
+  // a finite number is taken as 0 by setFilter and setEnvelope; setWaveform
+  // needs no such rule.
+
+  // Below 0.33 square, up to 0.66 sawtooth, above triangle (compared in double
+  // precision). The newly selected oscillators are not started: a sounding
+  // voice plays on at the period that oscillator last had.
+  void setWaveform(float value);
+  void setFilter(float cutoff, float damping);
+  // Times in seconds, turned into samples at each voice's current rate.
+  void setEnvelope(float attack, float peak, float decay, float sustain, float release);
+
+  // Renders `frames` samples into left and right, playing
+  // events[cursor.nextEvent .. eventCount) after exactly deltaFrames frames of
+  // their list have been rendered, and advances the cursor. An event at or past
+  // the block's end is played after its last sample, and later events wait for
+  // the next call.
+  void render(const MidiEvent* events, int32_t eventCount, RenderCursor& cursor, float* left,
+              float* right, int32_t frames);
+
+  const Voice& voice(int index) const { return voices[index]; }
+  const OutputStage& output() const { return outputStage; }
+
+ private:
+  void renderFrames(float* left, float* right, int32_t frames);
+  bool allVoicesFree() const;
+
+  void dispatch(const MidiEvent& event);
+  void noteOn(int note, int velocityByte);
+  void noteOff(int note);
+  void controlChange(int controller, int value);
+  void pitchBend(int value);
+
+  Voice voices[kVoiceCount];
+  OutputStage outputStage;
+};

@@ -1,0 +1,60 @@
+// Everything one sounding note needs: a phase accumulator driven by pitch
+// bend and vibrato, three oscillators of which one is selected, a two-pole
+// resonant low-pass filter, an amplitude envelope and the note's velocity.
+//
+// The renderer starts and releases voices and writes the controller fields;
+// parameter application writes the waveform choice, the filter coefficients
+// and the envelope settings. A voice is free exactly when its envelope is
+// Idle; it is ticked (and its phase, vibrato and filter move) whenever any
+// voice sounds.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/envelope.h"
+#include "engine/oscillators.h"
+
+class Voice {
+ public:
+  static constexpr float kDefaultSampleRate = 44100.0f;
+
+  Voice();
+  Voice(const Voice&) = delete;  // `oscillator` points into the voice itself
+  Voice& operator=(const Voice&) = delete;
+
+  // Starts note `note` (0..127) with the velocity byte `velocityByte`. The
+  // phase and the vibrato carry on from where the voice is.
+  void startNote(int note, int velocityByte);
+  void releaseNote() { envelope.release(); }
+  // Stores the bend and the pitch factor 2^(bend * 0.1666) it gives, so that
+  // the power is computed once per bend message rather than per sample.
+  void setPitchBend(float bend);
+  bool isFree() const { return envelope.state == Envelope::Idle; }
+
+  // Advances one sample and returns the voice's output.
+  float tick();
+
+  int32_t note = 0;
+  float period = 0.0f;  // samples per cycle of the note
+  float phase = 0.0f;   // position in the cycle, samples
+  float filterState1 = 0.0f;
+  float filterState2 = 0.0f;  // the filter's output
+  float sampleRate = kDefaultSampleRate;
+  float velocity = 0.0f;
+  float pitchBend = 0.0f;  // -0.9984 .. +0.9828
+  // Ticks since construction. A double counts every tick exactly for longer
+  // than anything can play, so the vibrato never freezes; for the first 2^24
+  // ticks it holds the same numbers a float would.
+  double lfoCounter = 0.0;
+  float modDepth = 0.0f;  // vibrato depth, 0 .. 0.0254
+  float cutoff = 0.0f;    // filter frequency coefficient
+  float damping = 0.0f;   // filter damping; smaller is more resonant
+  Envelope envelope;
+  Oscillator* oscillator;  // one of the three below
+  SquareOscillator square;
+  SawOscillator saw;
+  TriangleOscillator triangle;
+
+ private:
+  double pitchFactor = 1.0;  // 2^(pitchBend * 0.1666)
+};
