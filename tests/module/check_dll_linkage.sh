@@ -6,11 +6,11 @@ set -euo pipefail
 dll="$1"
 dump="$(i686-w64-mingw32-objdump -p "$dll")"
 
-exports="$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -n 's/^.*\] //p')"
+exports="$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -n 's/^\s*\[ *[0-9]*\] //p')"
 status=0
 for name in main VSTPluginMain; do
   if ! grep -qx "$name" <<<"$exports"; then
-    echo "check_dll_linkage: export '$name' missing (exports: $(tr '\n' ' ' <<<"$exports"))" >&2
+    echo "check_dll_linkage: export '$name' missing (exports: $(head -n 8 <<<"$exports" | tr "\n" " "))" >&2
     status=1
   fi
 done

@@ -231,4 +231,18 @@ TEST(Instances, NinthLiveInstanceIsRefusedAndTheOthersKeepWorking) {
   EXPECT_EQ(replacement.programName(), "Default 0");
 }
 
+// Closing must really take an instance apart, or a long session of opening
+// and closing plug-ins would run out of instances.
+TEST(Instances, ClosedInstancesFreeTheirPlaceForNewOnes) {
+  RecordingHost host;
+  for (int round = 0; round < 3; ++round) {
+    std::vector<std::unique_ptr<LoadedInstrument>> live;
+    for (int i = 0; i < 8; ++i) {
+      live.push_back(std::make_unique<LoadedInstrument>(RecordingHost::callback()));
+      ASSERT_NE(live.back()->record(), nullptr) << "round " << round << " instance " << i;
+    }
+    for (auto& instrument : live) EXPECT_EQ(instrument->close(), 1);
+  }
+}
+
 }  // namespace
