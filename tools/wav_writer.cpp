@@ -104,6 +104,7 @@ void WavWriter::encode(float sample) {
   const float magnitude = std::fabs(sample);
   if (magnitude > peak_) peak_ = magnitude;
   if (format_ == SampleFormat::Float32) {
+    if (magnitude > 1.0f) ++clipped_;
     uint32_t bits = 0;
     std::memcpy(&bits, &sample, sizeof bits);
     putLittleEndian(buffer_, bits, 4);
@@ -111,8 +112,10 @@ void WavWriter::encode(float sample) {
   }
   const bool is16 = format_ == SampleFormat::Int16;
   const double fullScale = is16 ? kInt16FullScale : kInt24FullScale;
-  // Exact: the scale is a power of two and the sum needs at most 26 significant bits.
-  const double rounded = std::floor(static_cast<double>(sample) * fullScale + 0.5);
+  // Nearest code, halves away from zero. Exact: the scale is a power of two, so
+  // the product and the added half need far fewer than 53 significant bits.
+  const double scaled = static_cast<double>(sample) * fullScale;
+  const double rounded = scaled < 0.0 ? -std::floor(0.5 - scaled) : std::floor(scaled + 0.5);
   int32_t code = 0;
   if (std::isnan(rounded)) {
     ++clipped_;

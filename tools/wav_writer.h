@@ -32,7 +32,8 @@ class WavWriter {
 
   // Largest magnitude among the samples written; NaN is not counted.
   float peak() const { return peak_; }
-  // Samples that lay outside the integer range (NaN included); always 0 for Float32.
+  // Samples beyond full scale: clipped in the integer formats (NaN counted and
+  // written as 0), kept as they are in Float32 (magnitude above 1).
   uint64_t clippedSamples() const { return clipped_; }
   uint64_t framesWritten() const { return frames_; }
 
