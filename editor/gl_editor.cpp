@@ -1,16 +1,34 @@
-// Placeholder until the OpenGL editor lands: claims the module-wide entry and
-// keeps the knob angles, draws nothing.
 #include "editor/gl_editor.h"
 
+#include "editor/editor_tables.h"
+#include "editor/editor_window.h"
+#include "editor/panel_pixels.h"
+#include "editor/scene_geometry.h"
+#include "host/module_instance.h"
+#include "instrument/synth_plugin.h"
+
 namespace {
-SynthPlugin* windowTable[8] = {};
-ERect editorRect = {0, 0, 200, 300};
+
+ERect editorRect = {0, 0, kEditorHeight, kEditorWidth};
+
+// A value of 0.5 stands straight up; 0 and 1 turn the knob 120 degrees either way.
+constexpr double kDegreesPerValue = -240.0;
+
+WindowEntry* entryOf(const GlEditor* editor) {
+  for (WindowEntry& entry : windowTable) {
+    if (entry.plugin && entry.plugin->glEditor == editor) return &entry;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
-GlEditor::GlEditor(SynthPlugin* plugin) : EditorBase(nullptr), plugin(plugin) {
-  for (SynthPlugin*& entry : windowTable) {
-    if (entry == nullptr) {
-      entry = plugin;
+// A freed entry may still name the window its last owner left behind; the new
+// owner starts without it, so that window cannot show or edit this instrument.
+GlEditor::GlEditor(SynthPlugin* plugin) : EditorBase(plugin) {
+  for (WindowEntry& entry : windowTable) {
+    if (!entry.plugin) {
+      entry = WindowEntry{nullptr, plugin};
       return;
     }
   }
@@ -18,12 +36,8 @@ GlEditor::GlEditor(SynthPlugin* plugin) : EditorBase(nullptr), plugin(plugin) {
 }
 
 GlEditor::~GlEditor() {
-  for (SynthPlugin*& entry : windowTable) {
-    if (entry == plugin) {
-      entry = nullptr;
-      return;
-    }
-  }
+  if (isOpen) close();
+  if (WindowEntry* entry = entryOf(this)) entry->plugin = nullptr;
 }
 
 int32_t GlEditor::getRect(ERect** rect) {
@@ -31,14 +45,44 @@ int32_t GlEditor::getRect(ERect** rect) {
   return 1;
 }
 
+// The window's creation already delivers its create and size messages, which
+// give it its GL context and projection.
 int32_t GlEditor::open(void* parent) {
   systemWindow = parent;
+  if (!isOpen) {
+    if (openCount == 0) {
+      registerEditorClass();
+      loadPanelPixels();
+    }
+    ++openCount;
+    isOpen = true;
+  }
+  window = platform::createChildWindow(kEditorClassName, parent, kEditorWidth, kEditorHeight, moduleInstance);
+  if (WindowEntry* entry = entryOf(this)) entry->window = window;
   return 1;
 }
 
-void GlEditor::close() { window = nullptr; }
+// The window stays until the host destroys its parent; its destroy message
+// then releases its GL context. The texture already uploaded into a context
+// outlives the pixels freed here.
+void GlEditor::close() {
+  window = nullptr;
+  if (!isOpen) return;
+  isOpen = false;
+  if (--openCount == 0) {
+    freePanelPixels();
+    unregisterEditorClass();
+  }
+}
+
+void GlEditor::idle() {
+  platform::dispatchPendingMessages();
+  EditorBase::idle();
+}
 
 void GlEditor::setKnobs(const KnobValues& values) {
-  static const int parameterOfKnob[8] = {0, 6, 7, 1, 2, 3, 4, 5};
-  for (int knob = 0; knob < 8; ++knob) knobAngles[parameterOfKnob[knob]] = (values[knob] - 0.5) * -240.0;
+  for (int knob = 0; knob < kKnobCount; ++knob) {
+    knobAngles[kKnobLayout[knob].parameter] = (values[knob] - 0.5) * kDegreesPerValue;
+  }
+  if (window) platform::invalidateWindow(window);
 }

@@ -10,8 +10,6 @@
 #include <dlfcn.h>
 #endif
 
-void* moduleInstance = nullptr;
-
 namespace {
 
 AEffect* createInstance(audioMasterCallback host) {
