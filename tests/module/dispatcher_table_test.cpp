@@ -209,6 +209,27 @@ std::vector<OpcodeCase> answeringCases() {
 INSTANTIATE_TEST_SUITE_P(EveryOpcode, Opcode, ::testing::ValuesIn(kCases), caseName);
 INSTANTIATE_TEST_SUITE_P(EveryOpcode, AnsweringOpcode, ::testing::ValuesIn(answeringCases()), caseName);
 
+// A host may pass a null pointer where a buffer belongs; the instrument must
+// neither crash nor change.
+TEST_P(AnsweringOpcode, NullPointerFromTheHostIsHarmless) {
+  const OpcodeCase& c = GetParam();
+  RecordingHost host;
+  LoadedInstrument instrument(RecordingHost::callback());
+  ASSERT_NE(instrument.record(), nullptr);
+  const ObservableState before = observe(instrument);
+  instrument.dispatch(c.opcode, c.index, c.value, nullptr, c.opt);
+  EXPECT_TRUE(observe(instrument) == before);
+}
+
+TEST(NullPointer, RenamingWithoutATextKeepsTheName) {
+  RecordingHost host;
+  LoadedInstrument instrument(RecordingHost::callback());
+  ASSERT_NE(instrument.record(), nullptr);
+  instrument.dispatch(effSetProgramName, 0, 0, nullptr);
+  instrument.dispatch(effGetProgramName, 0, 0, nullptr);
+  EXPECT_EQ(instrument.programName(), "Default 0");
+}
+
 // effClose is tested on its own and effEditOpen needs a real parent window;
 // every other opcode of the interface must have a row above.
 TEST(OpcodeTable, CoversEveryOpcodeOfTheInterface) {

@@ -59,6 +59,19 @@ TEST_F(ProgramsAndParameters, ProgramNumbersOutsideZeroToThreeAreIgnored) {
   }
 }
 
+#if INTPTR_MAX > INT32_MAX
+// A 64-bit host passes the value pointer-sized: a number past 32 bits must not
+// be cut down to a small valid program number.
+TEST_F(ProgramsAndParameters, WideProgramNumbersAreNotCutToValidOnes) {
+  instrument.dispatch(effSetProgram, 0, 1);
+  const VstIntPtr beyond32Bits = static_cast<VstIntPtr>(int64_t{1} << 32);
+  for (VstIntPtr program : {beyond32Bits + 2, -beyond32Bits + 2}) {
+    instrument.dispatch(effSetProgram, 0, program);
+    EXPECT_EQ(instrument.dispatch(effGetProgram), 1) << program;
+  }
+}
+#endif
+
 TEST_F(ProgramsAndParameters, ParametersOutsideZeroToSevenReadZeroAndAreNotStored) {
   for (VstInt32 index : {8, -1, 1000, INT32_MIN, INT32_MAX}) {
     instrument.setParameter(index, 0.9f);
