@@ -94,6 +94,8 @@ constexpr double kExp5 = 0x1.6376972bea4d0p-25;
 
 double portableSin(double x) {
   if (!(std::fabs(x) < kPortableSinRange)) return std::isfinite(x) ? 0.0 : x - x;
+  // Below 2^-26, x - x^3/6 rounds to x itself (which also keeps the sign of -0).
+  if (std::fabs(x) < 0x1p-26) return x;
 
   // x = k * pi/2 + r, with r carried as a pair and |r| about pi/4 at most.
   const double shifted = x * kTwoOverPi + kRoundingShift;
