@@ -35,12 +35,21 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   run_quietly wineserver -w
 fi
 
-# Tests that open windows need an X server behind Wine; lend them a virtual one.
-display=()
-[ -z "${DISPLAY:-}" ] && display=(xvfb-run -a -s "-screen 0 1024x768x24")
+run_tests() {
+  # One Wine server for the whole run, with Wine's own background processes
+  # started here, outside ctest's output pipes: a test whose pipes they
+  # inherited would wait for them to exit, seconds per test.
+  wineserver -p
+  trap 'wineserver -k 2>/dev/null || true' EXIT
+  wine cmd /c exit >/dev/null 2>&1 || true
+  cd "$build"
+  ctest --output-on-failure --timeout 600
+}
 
-cd "$build"
-status=0
-"${display[@]}" ctest --output-on-failure --timeout 600 || status=$?
-wineserver -w || true
-exit "$status"
+# Tests that open windows need an X server behind Wine; lend them a virtual one.
+if [ -z "${DISPLAY:-}" ]; then
+  export build
+  xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$(declare -f run_tests); run_tests"
+else
+  run_tests
+fi
