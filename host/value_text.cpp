@@ -20,7 +20,7 @@ char digitOf(double value) { return static_cast<char>('0' + static_cast<int>(std
 
 void EffectBase::decibelsToText(float amplitude, char* text) {
   if (amplitude > 0)
-    floatToText(static_cast<float>(20.0 * std::log10(amplitude)), text);
+    floatToText(static_cast<float>(20.0 * std::log10(static_cast<double>(amplitude))), text);
   else
     std::strcpy(text, kMinusInfinity);
 }
