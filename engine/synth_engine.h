@@ -6,7 +6,7 @@
 // render runs on the audio thread: it allocates nothing, takes no lock,
 // makes no system call and throws nothing. The set* operations may be
 // called from another thread while a block renders; each writes voice fields
-// one 32-bit value at a time, so a voice may render one sample with part of
+// one aligned field at a time, so a voice may render one sample with part of
 // a group updated.
 //
 // Whatever values arrive, no NaN or infinity reaches the output buffers.

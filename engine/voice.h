@@ -41,7 +41,7 @@ class Voice {
   float filterState2 = 0.0f;  // the filter's output
   float sampleRate = kDefaultSampleRate;
   float velocity = 0.0f;
-  float pitchBend = 0.0f;  // -0.9984 .. +0.9828
+  float pitchBend = 0.0f;  // -0.9984 .. +0.9828; written through setPitchBend
   // Ticks since construction. A double counts every tick exactly for longer
   // than anything can play, so the vibrato never freezes; for the first 2^24
   // ticks it holds the same numbers a float would.

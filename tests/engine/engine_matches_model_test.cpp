@@ -85,8 +85,9 @@ std::vector<MidiEvent> randomEvents(std::mt19937& random, int32_t frames, std::v
   return events;
 }
 
-// Renders `seconds` of random playing through both and returns how many
-// samples differ (and the first that does).
+// Renders `seconds` of random playing through both, with the settings
+// changing every half second, and expects every sample to be identical
+// (reporting the first that is not).
 void expectIdenticalRenders(float sampleRate, uint32_t seed, int seconds) {
   SynthEngine engine;
   ModelSynth model;
