@@ -1,0 +1,128 @@
+// `quorlin-host editor`: opens a plug-in's editor in a window of the host's
+// own, as a desktop host would, and keeps it alive until the window is
+// closed; or, with --screenshot, saves a picture of it and ends.
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "tools/command_line.h"
+#include "tools/host_window.h"
+#include "tools/module_library.h"
+#include "tools/plugin_session.h"
+#include "tools/subcommands.h"
+#include "tools/tool_error.h"
+
+namespace {
+
+const char* const kEditorUsage =
+    "quorlin-host editor [--plugin PATH] [--program P] [--param I=V]... [--screenshot FILE.png] [--after MS]";
+
+const char* const kEditorHelp =
+    "usage: quorlin-host editor [options]\n"
+    "Opens a VST 2 plug-in's editor in a window and runs it until the window is closed.\n"
+    "\n"
+    "  --plugin PATH        the VST 2 module (default: the Quorlin module beside this program)\n"
+    "  --program P          program to select (default 0)\n"
+    "  --param I=V          set parameter I to V before the program is applied again (repeatable)\n"
+    "  --screenshot FILE    save a PNG picture of the window and end instead of waiting\n"
+    "  --after MS           milliseconds to let the editor draw before the picture, 0 to 600000\n"
+    "                       (default 500)\n"
+    "  --help               this text\n"
+    "\n"
+    "Exit status: 0 done, 1 the picture could not be written, 2 bad usage or no display,\n"
+    "3 the module could not be loaded or has no editor.\n";
+
+constexpr int64_t kMaxIndex = 0x7FFFFFFF;
+constexpr int64_t kMaxAfterMilliseconds = 600000;
+// Hosts give editors their idle call about thirty times a second.
+constexpr std::chrono::milliseconds kIdlePeriod(33);
+
+const std::vector<OptionSpec> kEditorOptions = {
+    {"--plugin", true}, {"--program", true}, {"--param", true},
+    {"--screenshot", true}, {"--after", true}, {"--help", false},
+};
+
+struct EditorOptions {
+  bool help = false;
+  std::string modulePath;  // the default module when empty
+  SessionSettings session;
+  std::string screenshotPath;  // none when empty
+  int64_t afterMilliseconds = 500;
+};
+
+EditorOptions parseEditorOptions(const Arguments& args) {
+  const ParsedArguments parsed = parseArguments(args, kEditorOptions, kEditorUsage);
+  if (!parsed.operands.empty()) throw usageError("unexpected '" + parsed.operands[0] + "'", kEditorUsage);
+  EditorOptions options;
+  for (const auto& [name, value] : parsed.options) {
+    if (name == "--help") {
+      options.help = true;
+    } else if (name == "--plugin") {
+      options.modulePath = value;
+    } else if (name == "--program") {
+      options.session.program = static_cast<int32_t>(parseWholeNumber(name, value, 0, kMaxIndex, kEditorUsage));
+    } else if (name == "--param") {
+      const size_t equals = value.find('=');
+      if (equals == std::string::npos) throw usageError("--param needs INDEX=VALUE, not '" + value + "'", kEditorUsage);
+      options.session.parameters.push_back(
+          {static_cast<int32_t>(parseWholeNumber(name, value.substr(0, equals), 0, kMaxIndex, kEditorUsage)),
+           parseFloatValue(name, value.substr(equals + 1), kEditorUsage)});
+    } else if (name == "--screenshot") {
+      if (value.empty()) throw usageError("--screenshot needs a file name", kEditorUsage);
+      options.screenshotPath = value;
+    } else if (name == "--after") {
+      options.afterMilliseconds = parseWholeNumber(name, value, 0, kMaxAfterMilliseconds, kEditorUsage);
+    }
+  }
+  return options;
+}
+
+// The editor stays open while this lives; the host closes it before its window goes.
+class OpenEditor {
+ public:
+  OpenEditor(PluginSession& session, void* parent) : session(session) { session.dispatch(effEditOpen, 0, 0, parent); }
+  ~OpenEditor() { session.dispatch(effEditClose); }
+  OpenEditor(const OpenEditor&) = delete;
+  OpenEditor& operator=(const OpenEditor&) = delete;
+
+ private:
+  PluginSession& session;
+};
+
+}  // namespace
+
+int editorCommand(const Arguments& args) {
+  const EditorOptions options = parseEditorOptions(args);
+  if (options.help) {
+    std::fputs(kEditorHelp, stdout);
+    return kExitSuccess;
+  }
+
+  const ModuleLibrary module(options.modulePath.empty() ? defaultModulePath() : options.modulePath);
+  PluginSession session(module);
+  session.configure(options.session);  // as render does: the editor shows the values set here
+  if ((session.effect().flags & effFlagsHasEditor) == 0) {
+    throw ToolError(kExitBadModule, module.path() + ": the plug-in has no editor");
+  }
+  session.start();
+
+  ERect* rect = nullptr;
+  session.dispatch(effEditGetRect, 0, 0, &rect);
+  if (!rect || rect->right <= rect->left || rect->bottom <= rect->top) {
+    throw ToolError(kExitBadModule, module.path() + ": the plug-in's editor gives no size");
+  }
+  HostWindow window("quorlin-host editor: " + module.path(), rect->right - rect->left, rect->bottom - rect->top);
+  OpenEditor editor(session, window.parentHandle());
+
+  const auto opened = std::chrono::steady_clock::now();
+  const std::chrono::milliseconds after(options.afterMilliseconds);
+  while (window.handleEvents()) {
+    session.dispatch(effEditIdle);
+    if (!options.screenshotPath.empty() && std::chrono::steady_clock::now() - opened >= after) {
+      writePngFile(options.screenshotPath, window.capture());
+      break;
+    }
+    std::this_thread::sleep_for(kIdlePeriod);
+  }
+  return kExitSuccess;
+}
