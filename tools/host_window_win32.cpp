@@ -37,7 +37,7 @@ HostWindow::HostWindow(const std::string& title, int width, int height) : state(
   RegisterClassA(&windowClass);
 
   // The outer size that gives the inside the editor asked for.
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   RECT frame{0, 0, width, height};
   AdjustWindowRect(&frame, style, FALSE);
   state->window = CreateWindowExA(0, kClassName, title.c_str(), style, 0, 0, frame.right - frame.left,

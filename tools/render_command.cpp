@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tools/interrupt.h"
 #include "tools/midi_file.h"
 #include "tools/midi_schedule.h"
 #include "tools/module_library.h"
@@ -111,6 +112,7 @@ int renderCommand(const Arguments& args) {
   ProgressBar progress(!options.quiet && standardErrorIsTerminal(), totalFrames);
   const auto startTime = std::chrono::steady_clock::now();
 
+  catchInterrupts();
   session.start();
   const ScheduledEvent* next = schedule.events.data();
   const ScheduledEvent* const end = next + schedule.events.size();
@@ -126,6 +128,10 @@ int renderCommand(const Arguments& args) {
     session.process(buffers.inputs(), buffers.outputs(), frames);
     writer.write(buffers.outputs(), frames);
     progress.update(blockStart + frames);
+    if (interruptRequested()) {
+      progress.clear();
+      throw ToolError(kExitInterrupted, "interrupted; " + options.outputPath + " not written");
+    }
   }
   session.stop();
   progress.clear();

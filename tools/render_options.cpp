@@ -20,7 +20,7 @@ const char* const kRenderHelp =
     "  --help            this text\n"
     "\n"
     "Exit status: 0 done, 1 the WAV file could not be written, 2 bad usage or MIDI file,\n"
-    "3 the module could not be loaded or started.\n";
+    "3 the module could not be loaded or started, 130 interrupted (no file is written).\n";
 
 namespace {
 

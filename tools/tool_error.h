@@ -10,6 +10,7 @@ enum ExitStatus : int {
   kExitCannotWrite = 1,  // the output file could not be written
   kExitBadInput = 2,     // a usage error or an unreadable MIDI file
   kExitBadModule = 3,    // the plug-in module could not be loaded or started
+  kExitInterrupted = 130,  // stopped by Ctrl-C or a termination request, as shells report SIGINT
 };
 
 // A failure that ends the command; what() is the line shown after "quorlin-host: ".

@@ -133,6 +133,23 @@ TEST_F(ErrorExit, ModulesThatCannotBeLoadedOrStartedGiveStatus3) {
   expectFailure(std::string("info --plugin ") + REFUSING_PLUGIN_FILE, 3, "its main answered null", {"in.mid"});
 }
 
+TEST_F(ErrorExit, InterruptedRenderClosesThePlugInAndLeavesNoFile) {
+  const std::string input = folder_.write("in.mid", goodSong());
+  setEnvironment("QUORLIN_PROBE_LOG", folder_.file("probe.log"));
+  setEnvironment("QUORLIN_PROBE_INTERRUPT_AT", "3");
+  expectFailure(std::string("render --block 64 --plugin ") + PROBE_PLUGIN_FILE + " " + input + " " +
+                    folder_.file("out.wav"),
+                130, "interrupted; " + folder_.file("out.wav") + " not written", {"in.mid", "probe.log"});
+  setEnvironment("QUORLIN_PROBE_INTERRUPT_AT", "");
+  setEnvironment("QUORLIN_PROBE_LOG", "");
+  const Bytes log = folder_.read("probe.log");
+  const std::vector<std::string> lines = linesOf(std::string(log.begin(), log.end()));
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
+            (std::vector<std::string>{"process 64", "mains 0", "close"}));
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "process 64"), 3);
+}
+
 TEST_F(ErrorExit, HelpIsNotAnError) {
   for (const char* arguments : {"--help", "render --help", "info --help"}) {
     const ToolRun run = runTool(folder_, arguments);

@@ -2,7 +2,10 @@
 // it receives, one line each, to the file named by QUORLIN_PROBE_LOG, and it
 // writes every MIDI event it is sent into its audio at the event's frame:
 // left = status * 1000 + data 1, right = data 2 + 1, all else silence. The
-// WAV file a host renders through it shows where each event landed.
+// WAV file a host renders through it shows where each event landed. With
+// QUORLIN_PROBE_INTERRUPT_AT=N it raises SIGINT in its Nth block, as a user's
+// Ctrl-C would arrive.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,6 +32,7 @@ struct Probe {
   float parameters[kParameters];
   VstMidiEvent pending[kMaxEvents];
   int pendingCount;
+  int blocks;
 };
 
 void logLine(const std::string& line) {
@@ -130,6 +134,8 @@ void VSTCALLBACK processReplacing(AEffect* effect, float** inputs, float** outpu
     outputs[1][event.deltaFrames] += static_cast<float>((event.midiData[2] & 0xFF) + 1);
   }
   probe.pendingCount = 0;
+  const char* interruptAt = std::getenv("QUORLIN_PROBE_INTERRUPT_AT");
+  if (interruptAt != nullptr && ++probe.blocks == std::atoi(interruptAt)) std::raise(SIGINT);
 }
 
 void VSTCALLBACK process(AEffect* effect, float** inputs, float** outputs, VstInt32 frames) {
