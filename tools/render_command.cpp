@@ -129,7 +129,6 @@ int renderCommand(const Arguments& args) {
     writer.write(buffers.outputs(), frames);
     progress.update(blockStart + frames);
     if (interruptRequested()) {
-      progress.clear();
       throw ToolError(kExitInterrupted, "interrupted; " + options.outputPath + " not written");
     }
   }
