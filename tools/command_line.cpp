@@ -60,8 +60,7 @@ int64_t parseWholeNumber(const std::string& option, const std::string& text, int
   const char* end = text.data() + text.size();
   const auto result = std::from_chars(text.data(), end, value);
   if (text.empty() || result.ec != std::errc() || result.ptr != end || value < min || value > max) {
-    throw badValue(option, text,
-                   "a whole number from " + std::to_string(min) + " to " + std::to_string(max), usage);
+    throw badValue(option, text, "a whole number from " + std::to_string(min) + " to " + std::to_string(max), usage);
   }
   return value;
 }
@@ -78,8 +77,8 @@ float parseFloatValue(const std::string& option, const std::string& text, const 
 
 int64_t parseNanoseconds(const std::string& option, const std::string& text, int64_t maxSeconds,
                          const std::string& usage) {
-  const std::string expected = "a number of seconds from 0 to " + std::to_string(maxSeconds) +
-                               " with at most nine decimals";
+  const std::string expected =
+      "a number of seconds from 0 to " + std::to_string(maxSeconds) + " with at most nine decimals";
   int64_t seconds = 0;
   int64_t fraction = 0;
   int fractionDigits = 0;

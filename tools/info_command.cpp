@@ -29,15 +29,21 @@ constexpr size_t kTextBufferSize = 1024;
 
 // The capability strings hosts usually ask about.
 const char* const kCanDoQuestions[] = {
-    "sendVstEvents",     "sendVstMidiEvent", "receiveVstEvents",
-    "receiveVstMidiEvent", "receiveVstTimeInfo", "offline",
-    "midiProgramNames",  "bypass",           "midiKeyBasedInstrumentControl",
+    "sendVstEvents",
+    "sendVstMidiEvent",
+    "receiveVstEvents",
+    "receiveVstMidiEvent",
+    "receiveVstTimeInfo",
+    "offline",
+    "midiProgramNames",
+    "bypass",
+    "midiKeyBasedInstrumentControl",
     "midiSingleNoteTuningChange",
 };
 
-const char* const kCategoryNames[] = {"unknown",  "effect",       "synth",   "analysis",
-                                      "mastering", "spatializer", "room fx", "surround fx",
-                                      "restoration", "offline process", "shell", "generator"};
+const char* const kCategoryNames[] = {"unknown",     "effect",          "synth",   "analysis",
+                                      "mastering",   "spatializer",     "room fx", "surround fx",
+                                      "restoration", "offline process", "shell",   "generator"};
 
 struct FlagName {
   VstInt32 bit;
@@ -45,11 +51,16 @@ struct FlagName {
 };
 
 const FlagName kFlagNames[] = {
-    {effFlagsHasEditor, "HasEditor"},       {effFlagsHasClip, "HasClip"},
-    {effFlagsHasVu, "HasVu"},               {effFlagsCanMono, "CanMono"},
-    {effFlagsCanReplacing, "CanReplacing"}, {effFlagsProgramChunks, "ProgramChunks"},
-    {effFlagsIsSynth, "IsSynth"},           {effFlagsNoSoundInStop, "NoSoundInStop"},
-    {effFlagsExtIsAsync, "ExtIsAsync"},     {effFlagsExtHasBuffer, "ExtHasBuffer"},
+    {effFlagsHasEditor, "HasEditor"},
+    {effFlagsHasClip, "HasClip"},
+    {effFlagsHasVu, "HasVu"},
+    {effFlagsCanMono, "CanMono"},
+    {effFlagsCanReplacing, "CanReplacing"},
+    {effFlagsProgramChunks, "ProgramChunks"},
+    {effFlagsIsSynth, "IsSynth"},
+    {effFlagsNoSoundInStop, "NoSoundInStop"},
+    {effFlagsExtIsAsync, "ExtIsAsync"},
+    {effFlagsExtHasBuffer, "ExtHasBuffer"},
 };
 
 // A plug-in's text as one printable line: quoted, or (empty).
@@ -163,7 +174,8 @@ void printDescription(PluginSession& session) {
 
   std::printf("parameters      %d\n", effect.numParams);
   for (int index = 0; index < effect.numParams; ++index) {
-    std::printf("  %3d  name %s  label %s  display %s\n", index, shown(query.ask(effGetParamName, index).c_str()).c_str(),
+    std::printf("  %3d  name %s  label %s  display %s\n", index,
+                shown(query.ask(effGetParamName, index).c_str()).c_str(),
                 shown(query.ask(effGetParamLabel, index).c_str()).c_str(),
                 shown(query.ask(effGetParamDisplay, index).c_str()).c_str());
   }

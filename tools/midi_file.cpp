@@ -10,7 +10,7 @@ namespace {
 
 // Far beyond any song, and small enough that every offset fits 32 bits.
 constexpr size_t kMaxFileSize = 256u * 1024u * 1024u;
-constexpr size_t kHeaderSize = 14;   // "MThd", length, format, track count, division
+constexpr size_t kHeaderSize = 14;  // "MThd", length, format, track count, division
 constexpr size_t kChunkHeaderSize = 8;
 constexpr uint8_t kMetaEvent = 0xFF;
 constexpr uint8_t kSysExEvent = 0xF0;
@@ -98,8 +98,8 @@ class TrackReader {
     const size_t offset = position_;
     const uint8_t value = byte("channel message");
     if (value >= 0x80) {
-      throw MidiFileError(offset, "data byte " + hexByte(value) + " of status " + hexByte(status) +
-                                      " has its top bit set");
+      throw MidiFileError(offset,
+                          "data byte " + hexByte(value) + " of status " + hexByte(status) + " has its top bit set");
     }
     return value;
   }
@@ -118,8 +118,8 @@ class TrackReader {
 
   void skip(uint32_t length, size_t lengthOffset, const char* what) {
     if (length > end_ - position_) {
-      throw MidiFileError(lengthOffset, std::string(what) + " length " + std::to_string(length) +
-                                            " runs past the end of " + name_);
+      throw MidiFileError(lengthOffset,
+                          std::string(what) + " length " + std::to_string(length) + " runs past the end of " + name_);
     }
     position_ += length;
   }
@@ -184,12 +184,13 @@ MidiFile parseMidiFile(const std::vector<uint8_t>& bytes) {
     throw MidiFileError(0, "not a Standard MIDI File (no MThd header)");
   }
   if (bytes.size() < kHeaderSize) {
-    throw MidiFileError(bytes.size(), "file ends inside the MThd header (" + std::to_string(kHeaderSize) +
-                                          " bytes needed)");
+    throw MidiFileError(bytes.size(),
+                        "file ends inside the MThd header (" + std::to_string(kHeaderSize) + " bytes needed)");
   }
   const size_t headerEnd = chunkEnd(bytes, 0);
   if (headerEnd < kHeaderSize) {
-    throw MidiFileError(4, "header length " + std::to_string(headerEnd - kChunkHeaderSize) + " is too short (6 needed)");
+    throw MidiFileError(4,
+                        "header length " + std::to_string(headerEnd - kChunkHeaderSize) + " is too short (6 needed)");
   }
 
   MidiFile file;

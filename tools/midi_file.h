@@ -18,9 +18,9 @@ struct MidiFileEvent {
   uint64_t tick = 0;
   uint32_t fileOffset = 0;
   Kind kind = Kind::Channel;
-  uint8_t size = 0;        // Channel: 2 or 3 bytes
-  uint8_t bytes[3] = {};   // Channel: status and data bytes
-  uint32_t tempo = 0;      // Tempo: microseconds per quarter note
+  uint8_t size = 0;       // Channel: 2 or 3 bytes
+  uint8_t bytes[3] = {};  // Channel: status and data bytes
+  uint32_t tempo = 0;     // Tempo: microseconds per quarter note
 };
 
 struct MidiTrack {

@@ -77,8 +77,8 @@ MidiSchedule scheduleMidiFile(const MidiFile& file, int32_t sampleRate) {
   for (const EventReference& reference : mergeTracks(file)) {
     const MidiFileEvent& event = *reference.event;
     if (!clock.advance(event.tick - previousTick)) {
-      throw MidiFileError(event.fileOffset, "event lies more than " + std::to_string(kMaxSongSeconds / 3600) +
-                                                " hours into the song");
+      throw MidiFileError(event.fileOffset,
+                          "event lies more than " + std::to_string(kMaxSongSeconds / 3600) + " hours into the song");
     }
     previousTick = event.tick;
     schedule.lastFrame = clock.frame();

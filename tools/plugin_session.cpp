@@ -24,13 +24,13 @@ PluginSession::~PluginSession() {
 
 void PluginSession::configure(const SessionSettings& settings) {
   if (settings.program < 0 || (settings.program > 0 && settings.program >= effect_->numPrograms)) {
-    throw ToolError(kExitBadInput, "--program " + std::to_string(settings.program) + ": " + modulePath_ +
-                                       " has " + std::to_string(effect_->numPrograms) + " programs");
+    throw ToolError(kExitBadInput, "--program " + std::to_string(settings.program) + ": " + modulePath_ + " has " +
+                                       std::to_string(effect_->numPrograms) + " programs");
   }
   for (const ParameterSetting& parameter : settings.parameters) {
     if (parameter.index < 0 || parameter.index >= effect_->numParams) {
-      throw ToolError(kExitBadInput, "--param " + std::to_string(parameter.index) + ": " + modulePath_ +
-                                         " has " + std::to_string(effect_->numParams) + " parameters");
+      throw ToolError(kExitBadInput, "--param " + std::to_string(parameter.index) + ": " + modulePath_ + " has " +
+                                         std::to_string(effect_->numParams) + " parameters");
     }
   }
   setTiming(settings.sampleRate, settings.blockSize);

@@ -53,8 +53,7 @@ class PluginSession {
   // Renders `frames` frames into the plug-in's outputs; inputs are fed silence.
   void process(float** inputs, float** outputs, int32_t frames);
 
-  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                     float opt = 0.0f);
+  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
   const AEffect& effect() const { return *effect_; }
   const std::string& modulePath() const { return modulePath_; }
 

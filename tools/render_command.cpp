@@ -96,7 +96,8 @@ int renderCommand(const Arguments& args) {
   const MidiSchedule schedule = loadSchedule(options.inputPath, rate);
   const int64_t totalFrames = schedule.lastFrame + tailFrames(options.tailNanoseconds, rate);
   if (static_cast<uint64_t>(totalFrames) > WavWriter::maxFrames(options.format, kMaxWrittenChannels)) {
-    throw ToolError(kExitBadInput, options.inputPath + ": the song is too long for one WAV file at this rate and format");
+    throw ToolError(kExitBadInput,
+                    options.inputPath + ": the song is too long for one WAV file at this rate and format");
   }
 
   const ModuleLibrary module(options.modulePath.empty() ? defaultModulePath() : options.modulePath);

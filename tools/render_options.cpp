@@ -31,7 +31,7 @@ constexpr int64_t kMaxTailSeconds = 3600;
 constexpr int64_t kMaxIndex = 0x7FFFFFFF;
 
 const std::vector<OptionSpec> kRenderOptions = {
-    {"--plugin", true}, {"--rate", true},   {"--block", true}, {"--program", true}, {"--param", true},
+    {"--plugin", true}, {"--rate", true},   {"--block", true},  {"--program", true}, {"--param", true},
     {"--tail", true},   {"--format", true}, {"--quiet", false}, {"--help", false},
 };
 
@@ -64,7 +64,8 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
     } else if (name == "--plugin") {
       options.modulePath = value;
     } else if (name == "--rate") {
-      options.session.sampleRate = static_cast<int32_t>(parseWholeNumber(name, value, kMinRate, kMaxRate, kRenderUsage));
+      options.session.sampleRate =
+          static_cast<int32_t>(parseWholeNumber(name, value, kMinRate, kMaxRate, kRenderUsage));
     } else if (name == "--block") {
       options.session.blockSize = static_cast<int32_t>(parseWholeNumber(name, value, 1, kMaxBlock, kRenderUsage));
     } else if (name == "--program") {

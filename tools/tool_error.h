@@ -7,9 +7,9 @@
 
 enum ExitStatus : int {
   kExitSuccess = 0,
-  kExitCannotWrite = 1,  // the output file could not be written
-  kExitBadInput = 2,     // a usage error or an unreadable MIDI file
-  kExitBadModule = 3,    // the plug-in module could not be loaded or started
+  kExitCannotWrite = 1,    // the output file could not be written
+  kExitBadInput = 2,       // a usage error or an unreadable MIDI file
+  kExitBadModule = 3,      // the plug-in module could not be loaded or started
   kExitInterrupted = 130,  // stopped by Ctrl-C or a termination request, as shells report SIGINT
 };
 

@@ -32,9 +32,7 @@ int bytesPerSample(SampleFormat format) {
   }
 }
 
-size_t headerSize(SampleFormat format) {
-  return format == SampleFormat::Float32 ? kFloatHeaderSize : kPcmHeaderSize;
-}
+size_t headerSize(SampleFormat format) { return format == SampleFormat::Float32 ? kFloatHeaderSize : kPcmHeaderSize; }
 
 void putLittleEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));

@@ -20,8 +20,8 @@ namespace {
 
 constexpr int kRate = 44100;
 // 480 ticks per quarter note at the default 0.5 s: tick 960 is 1.0 s.
-constexpr int64_t kFirstNoteFrame = kRate;      // C4 from 1.0 s to 1.5 s
-constexpr int64_t kChordFrame = 3 * kRate;      // E4 and G4 from 3.0 s to 3.5 s
+constexpr int64_t kFirstNoteFrame = kRate;  // C4 from 1.0 s to 1.5 s
+constexpr int64_t kChordFrame = 3 * kRate;  // E4 and G4 from 3.0 s to 3.5 s
 constexpr int64_t kTenthOfASecond = kRate / 10;
 
 Bytes twoNotesSong() {
@@ -101,7 +101,8 @@ TEST_F(Amsynth, InfoPrintsItsNameAndItsPrograms) {
 
   // The program names, in order, as the tool printed them.
   std::vector<std::string> programs;
-  const auto start = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("programs ", 0) == 0; });
+  const auto start =
+      std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("programs ", 0) == 0; });
   ASSERT_NE(start, lines.end()) << run.out;
   const int count = std::stoi(start->substr(16));
   for (auto line = start + 1; line != lines.end() && line->rfind("  ", 0) == 0; ++line) {

@@ -111,8 +111,8 @@ TEST(DemoSong, RendersThroughQuorlinWithoutClipping) {
   TestFolder folder;
   std::string options;
   for (const std::string& setting : readmeSettings()) options += " --param " + setting;
-  const ToolRun run = runTool(folder, "render --format s16" + options + " " QUORLIN_EXAMPLES_DIR "/demo.mid " +
-                                          folder.file("demo.wav"));
+  const ToolRun run = runTool(
+      folder, "render --format s16" + options + " " QUORLIN_EXAMPLES_DIR "/demo.mid " + folder.file("demo.wav"));
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_NE(run.out.find(", 0 samples clipped, "), std::string::npos) << run.out;
 }

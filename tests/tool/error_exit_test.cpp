@@ -95,8 +95,8 @@ TEST_F(ErrorExit, UsageErrorsShowTheUsageLine) {
   const std::string files = " " + input + " " + folder_.file("out.wav");
   const std::string usage = "usage: quorlin-host render [options] IN.mid OUT.wav";
   expectFailure("render --speed 2" + files, 2, "unknown option '--speed'; " + usage, {"in.mid"});
-  expectFailure("render --rate 44.1k" + files, 2, "--rate needs a whole number from 1000 to 768000, not '44.1k'; " + usage,
-                {"in.mid"});
+  expectFailure("render --rate 44.1k" + files, 2,
+                "--rate needs a whole number from 1000 to 768000, not '44.1k'; " + usage, {"in.mid"});
   expectFailure("render --block 0" + files, 2, "--block needs a whole number from 1 to 65536", {"in.mid"});
   expectFailure("render --param 3" + files, 2, "--param needs INDEX=VALUE, not '3'", {"in.mid"});
   expectFailure("render --param 3=loud" + files, 2, "--param needs a finite decimal number, not 'loud'", {"in.mid"});
@@ -113,8 +113,8 @@ TEST_F(ErrorExit, ProgramOrParameterTheModuleLacksIsABadValue) {
   const std::string input = folder_.write("in.mid", goodSong());
   const std::string files = " " + input + " " + folder_.file("out.wav");
   const std::string plugin = std::string(" --plugin ") + PROBE_PLUGIN_FILE;
-  expectFailure("render --program 3" + plugin + files, 2, "--program 3: " + std::string(PROBE_PLUGIN_FILE) + " has 3 programs",
-                {"in.mid"});
+  expectFailure("render --program 3" + plugin + files, 2,
+                "--program 3: " + std::string(PROBE_PLUGIN_FILE) + " has 3 programs", {"in.mid"});
   expectFailure("render --param 4=0.5" + plugin + files, 2,
                 "--param 4: " + std::string(PROBE_PLUGIN_FILE) + " has 4 parameters", {"in.mid"});
 }
@@ -129,7 +129,8 @@ TEST_F(ErrorExit, ModulesThatCannotBeLoadedOrStartedGiveStatus3) {
                 std::string(ENTRYLESS_MODULE_FILE) + ": not a VST 2 module: it exports neither VSTPluginMain nor main",
                 {"in.mid"});
   expectFailure(std::string("render --plugin ") + REFUSING_PLUGIN_FILE + files, 3,
-                std::string(REFUSING_PLUGIN_FILE) + ": the plug-in refused to start (its main answered null)", {"in.mid"});
+                std::string(REFUSING_PLUGIN_FILE) + ": the plug-in refused to start (its main answered null)",
+                {"in.mid"});
   expectFailure(std::string("info --plugin ") + REFUSING_PLUGIN_FILE, 3, "its main answered null", {"in.mid"});
 }
 
@@ -137,9 +138,9 @@ TEST_F(ErrorExit, InterruptedRenderClosesThePlugInAndLeavesNoFile) {
   const std::string input = folder_.write("in.mid", goodSong());
   setEnvironment("QUORLIN_PROBE_LOG", folder_.file("probe.log"));
   setEnvironment("QUORLIN_PROBE_INTERRUPT_AT", "3");
-  expectFailure(std::string("render --block 64 --plugin ") + PROBE_PLUGIN_FILE + " " + input + " " +
-                    folder_.file("out.wav"),
-                130, "interrupted; " + folder_.file("out.wav") + " not written", {"in.mid", "probe.log"});
+  expectFailure(
+      std::string("render --block 64 --plugin ") + PROBE_PLUGIN_FILE + " " + input + " " + folder_.file("out.wav"), 130,
+      "interrupted; " + folder_.file("out.wav") + " not written", {"in.mid", "probe.log"});
   setEnvironment("QUORLIN_PROBE_INTERRUPT_AT", "");
   setEnvironment("QUORLIN_PROBE_LOG", "");
   const Bytes log = folder_.read("probe.log");

@@ -24,18 +24,18 @@ namespace {
 Bytes testSong() {
   const TrackBytes conductorAndMelody = TrackBytes()
                                             .tempo(0, 500000)
-                                            .event(5, {0x90, 60, 100})          // frame 5
-                                            .event(58, {62, 90})                // running status, frame 63
-                                            .event(1, {62, 0})                  // velocity 0, frame 64
+                                            .event(5, {0x90, 60, 100})            // frame 5
+                                            .event(58, {62, 90})                  // running status, frame 63
+                                            .event(1, {62, 0})                    // velocity 0, frame 64
                                             .event(0, {0xFF, 0x01, 2, 'h', 'i'})  // text: not passed
-                                            .tempo(36, 1000000)                 // tick 100 = frame 100
-                                            .event(10, {0xE0, 0, 80})           // tick 110: frame 120
-                                            .event(40, {0xF0, 2, 1, 0xF7})      // system exclusive: not passed
-                                            .event(10, {0xC0, 5})               // tick 160: frame 220
-                                            .tempo(40, 250000)                  // tick 200 = frame 300
-                                            .event(1, {0x80, 60, 0})            // 300.5: frame 301
-                                            .event(2, {61, 0})                  // 301.5: frame 302
-                                            .end(1);                            // 302
+                                            .tempo(36, 1000000)                   // tick 100 = frame 100
+                                            .event(10, {0xE0, 0, 80})             // tick 110: frame 120
+                                            .event(40, {0xF0, 2, 1, 0xF7})        // system exclusive: not passed
+                                            .event(10, {0xC0, 5})                 // tick 160: frame 220
+                                            .tempo(40, 250000)                    // tick 200 = frame 300
+                                            .event(1, {0x80, 60, 0})              // 300.5: frame 301
+                                            .event(2, {61, 0})                    // 301.5: frame 302
+                                            .end(1);                              // 302
   const TrackBytes controllers = TrackBytes()
                                      .event(5, {0xB0, 7, 90})  // frame 5, after the first track's note
                                      .event(58, {10, 30})      // frame 63
@@ -148,8 +148,9 @@ TEST_F(HostSession, EveryEventLandsOnItsFrameWhateverTheBlockSize) {
 
 TEST_F(HostSession, LengthIsTheLastEventPlusTheRoundedTail) {
   for (const auto& [tail, frames] : std::map<std::string, uint32_t>{{"0", 302}, {"0.0105", 313}, {"0.0104", 312}}) {
-    const ToolRun run = runTool(folder_, std::string("render --quiet --plugin ") + PROBE_PLUGIN_FILE +
-                                             " --rate 1000 --tail " + tail + " " + song_ + " " + folder_.file("out.wav"));
+    const ToolRun run =
+        runTool(folder_, std::string("render --quiet --plugin ") + PROBE_PLUGIN_FILE + " --rate 1000 --tail " + tail +
+                             " " + song_ + " " + folder_.file("out.wav"));
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(littleEndianAt(folder_.read("out.wav"), 46, 4), frames) << "tail " << tail;
   }
@@ -163,7 +164,8 @@ TEST_F(HostSession, SummaryReportsLengthFormatPeakAndClippedSamples) {
   ASSERT_EQ(lines.size(), 1u) << run.out;
   // Seven frames carry events; on each both channels lie far beyond full scale.
   // The loudest is frame 5: 0x90 * 1000 + 60 + 0xB0 * 1000 + 7 = 320067, +110.1 dBFS.
-  const std::string expectedStart = folder_.file("out.wav") + ": 0.35 s, 2 ch, 1000 Hz, s16, peak 110.1 dBFS, 14 samples clipped, ";
+  const std::string expectedStart =
+      folder_.file("out.wav") + ": 0.35 s, 2 ch, 1000 Hz, s16, peak 110.1 dBFS, 14 samples clipped, ";
   EXPECT_EQ(lines[0].substr(0, expectedStart.size()), expectedStart);
   EXPECT_NE(lines[0].find("x real time"), std::string::npos) << lines[0];
 }
@@ -179,9 +181,7 @@ TEST_F(HostSession, InfoDescribesAnyModule) {
   const ToolRun run = runTool(folder_, std::string("info --plugin ") + PROBE_PLUGIN_FILE);
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   const std::vector<std::string> lines = linesOf(run.out);
-  const auto has = [&](const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-  };
+  const auto has = [&](const std::string& line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
   EXPECT_TRUE(has("name            \"Probe\"")) << run.out;
   EXPECT_TRUE(has("vendor          (empty)")) << run.out;
   EXPECT_TRUE(has("unique ID       'Prob' (0x50726F62)")) << run.out;

@@ -35,9 +35,9 @@ class TrackBytes {
     return *this;
   }
   TrackBytes& tempo(uint32_t delta, uint32_t microsecondsPerQuarter) {
-    return event(delta, {0xFF, 0x51, 0x03, static_cast<uint8_t>(microsecondsPerQuarter >> 16),
-                         static_cast<uint8_t>(microsecondsPerQuarter >> 8),
-                         static_cast<uint8_t>(microsecondsPerQuarter)});
+    return event(delta,
+                 {0xFF, 0x51, 0x03, static_cast<uint8_t>(microsecondsPerQuarter >> 16),
+                  static_cast<uint8_t>(microsecondsPerQuarter >> 8), static_cast<uint8_t>(microsecondsPerQuarter)});
   }
   TrackBytes& end(uint32_t delta = 0) { return event(delta, {0xFF, 0x2F, 0x00}); }
 

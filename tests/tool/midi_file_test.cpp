@@ -34,8 +34,8 @@ void expectError(const Bytes& bytes, size_t offset, const std::string& reason) {
 }
 
 TEST(MidiFileReading, FormatZeroGivesChannelMessagesAtAbsoluteTicks) {
-  const MidiFile file = parseMidiFile(
-      midiFile(0, 96, {TrackBytes().event(0, {0x90, 60, 100}).event(96, {0x80, 60, 64}).event(200, {0xE3, 0, 127}).end(4)}));
+  const MidiFile file = parseMidiFile(midiFile(
+      0, 96, {TrackBytes().event(0, {0x90, 60, 100}).event(96, {0x80, 60, 64}).event(200, {0xE3, 0, 127}).end(4)}));
   EXPECT_EQ(file.format, 0);
   EXPECT_FALSE(file.division.smpte);
   EXPECT_EQ(file.division.ticksPerQuarter, 96u);
@@ -133,9 +133,7 @@ TEST(MidiFileReading, VariableLengthNumbersUseUpToFourBytes) {
   EXPECT_EQ(file.tracks[0].events[1].tick, 0x0FFFFFFFu + 0x80u);
 }
 
-TEST(MidiFileRefusal, FormatTwoIsNotSupported) {
-  expectError(midiFile(2, 96, {TrackBytes().end()}), 8, "format 2");
-}
+TEST(MidiFileRefusal, FormatTwoIsNotSupported) { expectError(midiFile(2, 96, {TrackBytes().end()}), 8, "format 2"); }
 
 TEST(MidiFileRefusal, BrokenHeadersNameTheirByte) {
   const Bytes good = midiFile(0, 96, {TrackBytes().end()});
@@ -150,7 +148,7 @@ TEST(MidiFileRefusal, BrokenHeadersNameTheirByte) {
 
 TEST(MidiFileRefusal, ImpossibleDivisionsAreRefused) {
   expectError(midiFile(0, 0, {TrackBytes().end()}), 12, "division of 0 ticks per quarter note");
-  expectError(midiFile(0, 0xE700, {TrackBytes().end()}), 13, "0 ticks per frame");      // -25 frames per second
+  expectError(midiFile(0, 0xE700, {TrackBytes().end()}), 13, "0 ticks per frame");  // -25 frames per second
   expectError(midiFile(0, 0xE528, {TrackBytes().end()}), 12, "27 frames per second");
 }
 

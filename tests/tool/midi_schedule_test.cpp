@@ -24,10 +24,10 @@ TEST(MidiSchedule, DefaultTempoIsHalfASecondPerQuarterNote) {
   // 480 ticks per quarter at 0.5 s: a tick is 45.9375 frames at 44100 Hz.
   const MidiSchedule result = schedule(midiFile(0, 480,
                                                 {TrackBytes()
-                                                     .event(1, {0x90, 60, 1})     // 45.9375 -> 46
-                                                     .event(2, {0x90, 61, 1})     // tick 3: 137.8125 -> 138
-                                                     .event(477, {0x90, 62, 1})   // tick 480: 22050
-                                                     .end(480)}),                 // tick 960: 44100
+                                                     .event(1, {0x90, 60, 1})    // 45.9375 -> 46
+                                                     .event(2, {0x90, 61, 1})    // tick 3: 137.8125 -> 138
+                                                     .event(477, {0x90, 62, 1})  // tick 480: 22050
+                                                     .end(480)}),                // tick 960: 44100
                                        44100);
   EXPECT_EQ(framesOf(result), (std::vector<int64_t>{46, 138, 22050}));
   EXPECT_EQ(result.lastFrame, 44100);
@@ -36,8 +36,7 @@ TEST(MidiSchedule, DefaultTempoIsHalfASecondPerQuarterNote) {
 TEST(MidiSchedule, ExactHalvesRoundUp) {
   // 8 ticks per quarter: a tick is 2756.25 frames at 44100 Hz.
   const MidiSchedule result = schedule(
-      midiFile(0, 8, {TrackBytes().event(1, {0x90, 1, 1}).event(1, {0x90, 2, 1}).event(1, {0x90, 3, 1}).end()}),
-      44100);
+      midiFile(0, 8, {TrackBytes().event(1, {0x90, 1, 1}).event(1, {0x90, 2, 1}).event(1, {0x90, 3, 1}).end()}), 44100);
   EXPECT_EQ(framesOf(result), (std::vector<int64_t>{2756, 5513, 8269}));  // 2756.25, 5512.5, 8268.75
 }
 
@@ -47,10 +46,10 @@ TEST(MidiSchedule, TempoChangeGovernsTheTimeAfterItsTick) {
                                                 {TrackBytes()
                                                      .event(100, {0x90, 60, 1})  // 0.5 s
                                                      .tempo(0, 250000)
-                                                     .event(0, {0x80, 60, 0})    // same tick, same time
-                                                     .event(50, {0x90, 62, 1})   // 0.5 + 0.125 s
-                                                     .tempo(50, 1000000)         // tick 200: 0.75 s
-                                                     .event(1, {0x80, 62, 0})    // + 0.01 s
+                                                     .event(0, {0x80, 60, 0})   // same tick, same time
+                                                     .event(50, {0x90, 62, 1})  // 0.5 + 0.125 s
+                                                     .tempo(50, 1000000)        // tick 200: 0.75 s
+                                                     .event(1, {0x80, 62, 0})   // + 0.01 s
                                                      .end()}),
                                        48000);
   EXPECT_EQ(framesOf(result), (std::vector<int64_t>{24000, 24000, 30000, 36480}));
@@ -99,8 +98,8 @@ TEST(MidiSchedule, SmpteTicksAreFixedFractionsOfASecondWhateverTheTempo) {
 
 TEST(MidiSchedule, Smpte29MeansThirtyFramesPer1001Milliseconds) {
   // One tick per frame: a tick is 1.001 / 30 s, 1601.6 frames at 48000 Hz.
-  const MidiSchedule result = schedule(
-      midiFile(0, 0xE301, {TrackBytes().event(1, {0x90, 1, 1}).event(29, {0x90, 2, 1}).end()}), 48000);
+  const MidiSchedule result =
+      schedule(midiFile(0, 0xE301, {TrackBytes().event(1, {0x90, 1, 1}).event(29, {0x90, 2, 1}).end()}), 48000);
   EXPECT_EQ(framesOf(result), (std::vector<int64_t>{1602, 48048}));
 }
 
@@ -123,8 +122,8 @@ TEST(MidiSchedule, SongsLongerThanADayAreRefusedAtTheLateEvent) {
 }
 
 TEST(MidiSchedule, LastFrameIsTheLatestEndOfTrack) {
-  const Bytes file = headerChunk(1, 2, 96) + TrackBytes().event(96, {0x90, 1, 1}).end(96).chunk() +
-                     TrackBytes().end(480).chunk();
+  const Bytes file =
+      headerChunk(1, 2, 96) + TrackBytes().event(96, {0x90, 1, 1}).end(96).chunk() + TrackBytes().end(480).chunk();
   EXPECT_EQ(schedule(file, 1000).lastFrame, 2500);
 }
 

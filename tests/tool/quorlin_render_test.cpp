@@ -95,8 +95,12 @@ TEST_F(QuorlinRender, EventsLandOnTheirExactFrames) {
                                    .event(476, {0x80, 67, 0})    // tick 1500: 68906.25 -> 68906
                                    .end(420)});                  // tick 1920: 88200
   expectEngineOutput(song, "--tail 0.5",
-                     {{46, 0x90, 60, 100}, {138, 0x90, 64, 90}, {22050, 0x80, 60, 0}, {22096, 0x80, 64, 0},
-                      {47040, 0x90, 67, 110}, {68906, 0x80, 67, 0}},
+                     {{46, 0x90, 60, 100},
+                      {138, 0x90, 64, 90},
+                      {22050, 0x80, 60, 0},
+                      {22096, 0x80, 64, 0},
+                      {47040, 0x90, 67, 110},
+                      {68906, 0x80, 67, 0}},
                      88200 + 22050, 44100.0f);
 }
 
@@ -109,14 +113,18 @@ TEST_F(QuorlinRender, TempoChangesMoveTheFramesThatFollow) {
                                    .tempo(86, 300000)           // tick 96
                                    .event(1, {0x90, 61, 100})   // tick 97: 24150
                                    .event(0, {0x80, 57, 0})
-                                   .tempo(95, 333333)           // tick 192
-                                   .event(1, {0x80, 61, 0})     // tick 193: 38566.6665 -> 38567
-                                   .event(2, {0x90, 64, 100})   // tick 195: 38899.9995 -> 38900
-                                   .event(93, {0x80, 64, 0})    // tick 288: 54399.984 -> 54400
-                                   .end(12)});                  // tick 300: 56399.982 -> 56400
+                                   .tempo(95, 333333)          // tick 192
+                                   .event(1, {0x80, 61, 0})    // tick 193: 38566.6665 -> 38567
+                                   .event(2, {0x90, 64, 100})  // tick 195: 38899.9995 -> 38900
+                                   .event(93, {0x80, 64, 0})   // tick 288: 54399.984 -> 54400
+                                   .end(12)});                 // tick 300: 56399.982 -> 56400
   expectEngineOutput(song, "--rate 48000 --tail 0.25",
-                     {{2500, 0x90, 57, 100}, {24150, 0x90, 61, 100}, {24150, 0x80, 57, 0}, {38567, 0x80, 61, 0},
-                      {38900, 0x90, 64, 100}, {54400, 0x80, 64, 0}},
+                     {{2500, 0x90, 57, 100},
+                      {24150, 0x90, 61, 100},
+                      {24150, 0x80, 57, 0},
+                      {38567, 0x80, 61, 0},
+                      {38900, 0x90, 64, 100},
+                      {54400, 0x80, 64, 0}},
                      56400 + 12000, 48000.0f);
 }
 
@@ -124,17 +132,17 @@ TEST_F(QuorlinRender, TwoTracksWithRunningStatusAndVelocityZeroNoteOns) {
   // 100 ticks per quarter at 0.5 s and 44100 Hz: a tick is 220.5 frames, so
   // every odd tick lies on a half frame and rounds up.
   const TrackBytes melody = TrackBytes()
-                                .event(0, {0x90, 60, 100})  // 0
-                                .event(1, {64, 100})        // running status, tick 1: 221
-                                .event(1, {67, 80})         // tick 2: 441
-                                .event(99, {60, 0})         // velocity 0, tick 101: 22271
-                                .event(0, {64, 0})          // tick 101
-                                .event(2, {67, 0})          // tick 103: 22712
-                                .event(17, {0x90, 72, 120}) // tick 120: 26460
-                                .event(10, {0xE0, 0, 100})  // tick 130: 28665
-                                .event(11, {0, 30})         // running bend, tick 141: 31091
-                                .event(59, {0x80, 72, 0})   // tick 200: 44100
-                                .end(40);                   // tick 240: 52920
+                                .event(0, {0x90, 60, 100})   // 0
+                                .event(1, {64, 100})         // running status, tick 1: 221
+                                .event(1, {67, 80})          // tick 2: 441
+                                .event(99, {60, 0})          // velocity 0, tick 101: 22271
+                                .event(0, {64, 0})           // tick 101
+                                .event(2, {67, 0})           // tick 103: 22712
+                                .event(17, {0x90, 72, 120})  // tick 120: 26460
+                                .event(10, {0xE0, 0, 100})   // tick 130: 28665
+                                .event(11, {0, 30})          // running bend, tick 141: 31091
+                                .event(59, {0x80, 72, 0})    // tick 200: 44100
+                                .end(40);                    // tick 240: 52920
   const TrackBytes controllers = TrackBytes()
                                      .event(5, {0xB0, 10, 20})  // pan, tick 5: 1103
                                      .event(2, {7, 80})         // running volume, tick 7: 1544
@@ -144,10 +152,20 @@ TEST_F(QuorlinRender, TwoTracksWithRunningStatusAndVelocityZeroNoteOns) {
   // At tick 120 the merged order keeps the first track first: the note-on
   // clears the vibrato in every voice, then the mod wheel sets it again.
   expectEngineOutput(midiFile(1, 100, {melody, controllers}), "--tail 0.1",
-                     {{0, 0x90, 60, 100},    {221, 0x90, 64, 100},  {441, 0x90, 67, 80},   {1103, 0xB0, 10, 20},
-                      {1544, 0xB0, 7, 80},   {22271, 0x90, 60, 0},  {22271, 0x90, 64, 0},  {22712, 0x90, 67, 0},
-                      {26460, 0x90, 72, 120}, {26460, 0xB0, 1, 64}, {28665, 0xE0, 0, 100}, {31091, 0xE0, 0, 30},
-                      {33075, 0xB0, 10, 110}, {44100, 0x80, 72, 0}},
+                     {{0, 0x90, 60, 100},
+                      {221, 0x90, 64, 100},
+                      {441, 0x90, 67, 80},
+                      {1103, 0xB0, 10, 20},
+                      {1544, 0xB0, 7, 80},
+                      {22271, 0x90, 60, 0},
+                      {22271, 0x90, 64, 0},
+                      {22712, 0x90, 67, 0},
+                      {26460, 0x90, 72, 120},
+                      {26460, 0xB0, 1, 64},
+                      {28665, 0xE0, 0, 100},
+                      {31091, 0xE0, 0, 30},
+                      {33075, 0xB0, 10, 110},
+                      {44100, 0x80, 72, 0}},
                      52920 + 4410, 44100.0f);
 }
 

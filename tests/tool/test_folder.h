@@ -23,8 +23,8 @@ class TestFolder {
   std::string file(const std::string& name) const { return path_ + "/" + name; }
 
   std::string write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-    std::ofstream(file(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                      static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(file(name), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return file(name);
   }
 
@@ -38,7 +38,8 @@ class TestFolder {
   // Every file name in the folder, to show that nothing was left behind.
   std::vector<std::string> names() const {
     std::vector<std::string> found;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) found.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
+      found.push_back(entry.path().filename().string());
     return found;
   }
 
