@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds both targets and runs every test: the README's test command.
 # Usage: scripts/test.sh [stage...]   (default: all stages in order)
-# Stages: deps linux windows sanitize hosts
+# Stages: deps linux windows crosscheck sanitize hosts
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -21,6 +21,20 @@ stage_windows() {
   bash scripts/test-windows.sh build-win
 }
 
+# The same song rendered by the Linux and the Windows build must be the same
+# file, byte for byte.
+stage_crosscheck() {
+  local params
+  params=$(grep -E '^--param' examples/README | tr '\n' ' ')
+  # shellcheck disable=SC2086
+  build/quorlin-host render --quiet $params examples/demo.mid build/demo-linux.wav
+  # shellcheck disable=SC2086
+  WINEPREFIX="$root/build-win/wineprefix" WINEARCH=win32 WINEDEBUG=-all \
+    wine build-win/quorlin-host.exe render --quiet $params examples/demo.mid build-win/demo-windows.wav
+  cmp build/demo-linux.wav build-win/demo-windows.wav
+  echo "crosscheck: Linux and Windows renders of the demo are identical" >&2
+}
+
 stage_sanitize() {
   cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORLIN_SANITIZE=ON >/dev/null
   cmake --build build-asan -j"$jobs"
@@ -33,7 +47,7 @@ stage_hosts() {
 }
 
 stages=("$@")
-[ ${#stages[@]} -eq 0 ] && stages=(deps linux windows sanitize hosts)
+[ ${#stages[@]} -eq 0 ] && stages=(deps linux windows crosscheck sanitize hosts)
 for stage in "${stages[@]}"; do
   echo "== $stage" >&2
   "stage_$stage"
