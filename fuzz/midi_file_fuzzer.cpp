@@ -1,0 +1,16 @@
+// quorlin-host's MIDI file reader on any bytes (midi_file_check.h); any
+// broken promise aborts with its description, so libFuzzer keeps the input.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "midi_file_check.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string failure = checkMidiFileReading(data, size);
+  if (!failure.empty()) {
+    std::fprintf(stderr, "midi_file_fuzzer: %s\n", failure.c_str());
+    std::abort();
+  }
+  return 0;
+}
