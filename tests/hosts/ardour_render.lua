@@ -43,31 +43,41 @@ for _, n in ipairs(notes) do last_beat = math.max(last_beat, n.start + n.length)
 -- Half a beat of silence after the last note, in whole beats.
 local length = math.ceil(last_beat + 0.5) * SAMPLES_PER_BEAT
 
+-- Ardour 7.3 does some of its work in other threads (the butler, port
+-- auto-connection) and races with a script that goes on at once: each step
+-- that hands work to them gets time to settle.
+local function settle() ARDOUR.LuaAPI.usleep(500000) end
+
 -- The Dummy backend is not listed by available_backends() but is accepted.
 assert(AudioEngine:set_backend("None (Dummy)", "", ""), "no Dummy backend")
 assert(create_session(session_dir, "hosts", rate), "cannot create session in " .. session_dir)
+settle()
 
+-- A missing plug-in is the null plug-in info (a nil argument crashes Ardour).
+local no_instrument = ARDOUR.LuaAPI.new_plugin_info("", ARDOUR.PluginType.LXVST)
 local midi_in = ARDOUR.ChanCount(ARDOUR.DataType("midi"), 1)
 local stereo_out = ARDOUR.ChanCount(ARDOUR.DataType("audio"), 2)
-local function new_midi_track(name, instrument)
-	local tracks = Session:new_midi_track(midi_in, stereo_out, true, instrument, nil, nil, 1, name,
+local function new_midi_track(name)
+	local tracks = Session:new_midi_track(midi_in, stereo_out, true, no_instrument, nil, nil, 1, name,
 	                                      ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true, false)
 	assert(tracks:size() == 1, "cannot create track " .. name)
+	settle()
 	return tracks:front()
 end
 
-local instrument = ARDOUR.LuaAPI.new_plugin_info(plugin_name, ARDOUR.PluginType.LXVST)
-assert(not instrument:isnil(), "Ardour does not know the plug-in '" .. plugin_name .. "' (not on LXVST_PATH, or not scanned)")
-local synth = new_midi_track("synth", instrument)
-local loaded = synth:nth_plugin(0)
-assert(not loaded:isnil(), "the track has no instrument")
-print("instrument: " .. loaded:display_name())
+-- The instrument goes onto an existing track, as a user adds it: handing it
+-- to new_midi_track now and then makes Ardour register the track's output
+-- ports twice and fail.
+local synth = new_midi_track("synth")
+local instrument = ARDOUR.LuaAPI.new_plugin(Session, plugin_name, ARDOUR.PluginType.LXVST, "")
+assert(not instrument:isnil(), "Ardour cannot load the plug-in '" .. plugin_name .. "' (not on LXVST_PATH, or not scanned)")
+assert(synth:add_processor_by_index(instrument, 0, nil, true), "cannot add the instrument to the track")
+settle()
+print("instrument: " .. synth:nth_plugin(0):display_name())
 
 -- Ardour 7.3's Lua cannot import MIDI files, but bouncing a MIDI track with
--- no instrument yields a MIDI region whose model takes notes. An instrument
--- that could not be found is passed as the null plug-in (nil crashes here).
-local no_instrument = ARDOUR.LuaAPI.new_plugin_info("", ARDOUR.PluginType.LXVST)
-local helper = new_midi_track("notes", no_instrument)
+-- no instrument yields a MIDI region whose model takes notes.
+local helper = new_midi_track("notes")
 local region = helper:bounce_range(0, length, ARDOUR.InterThreadInfo(), helper:main_outs(), false, "notes", false)
 assert(not region:isnil(), "bounce gave no region")
 local model = region:to_midiregion():midi_source(0):model()
@@ -77,6 +87,9 @@ for _, n in ipairs(notes) do
 end
 model:apply_command(Session, command)
 synth:playlist():add_region(region, Temporal.timepos_t(0), 1, false, 0, 0, false)
+-- The track's disk reader takes the new region in the butler thread; an
+-- export started before then plays the old, empty playlist.
+settle()
 
 local export = Session:simple_export()
 export:set_name(out_wav:match("([^/]+)%.wav$"))
