@@ -80,13 +80,14 @@ linux_ready() {
 ardour_scan_into() {
   local scanner
   scanner="$(package_file ardour /ardour-vst-scanner)"
-  LD_LIBRARY_PATH="$(dirname "$scanner")" timeout 60 "$scanner" -v -f "$module" >"$1" 2>&1
+  { LD_LIBRARY_PATH="$(dirname "$scanner")" timeout 60 "$scanner" -v -f "$module"; } >"$1" 2>&1
   grep -q "Found Plugin" "$1"
 }
 
 ardour_scan() {
-  local log="$out/ardour-scan.log" name="Ardour 7 scanner: instrument, 0 in, 2 out, MIDI in, editor"
+  local log="$out/ardour-scan.log" name="Ardour 7 scanner: instrument, 0 in, 2 out, MIDI in, editor, id 'Qrl '"
   if ardour_scan_into "$log" &&
+     grep -q '<VST2Info id="1366453280"' "$log" &&
      grep -q 'category="Instrument"' "$log" &&
      grep -q 'n_inputs="0" n_outputs="2" n_midi_inputs="1"' "$log" &&
      grep -q 'is_instrument="1"' "$log" &&
@@ -100,10 +101,13 @@ ardour_scan() {
 qtractor_scan() {
   local scanner log="$out/qtractor-scan.log" name
   scanner="$(package_file qtractor /qtractor_plugin_scan)"
-  echo "VST:$module" | timeout 60 "$scanner" >"$log" 2>&1
-  # VST|name|audio in:out|MIDI in:out|controls in:out|flags|file|index|id
+  { echo "VST:$module" | timeout 60 "$scanner"; } >"$log" 2>&1
   name="qtractor scanner: quorlin, 0:2 audio, MIDI in, 8 controls, editor, id 'Qrl '"
-  if grep -qE "^VST\|quorlin\|0:2\|1:0\|8:0\|GUI[^|]*\|$module\|0\|0x51726c20$" "$log"; then
+  # One line a plug-in: VST|name|audio in:out|MIDI in:out|controls in:out|flags|file|index|id
+  if awk -F'|' -v file="$module" '
+       $1 == "VST" && $2 == "quorlin" && $3 == "0:2" && $4 == "1:0" && $5 == "8:0" &&
+       $6 ~ /(^|,)GUI(,|$)/ && $7 == file && $9 == "0x51726c20" { found = 1 }
+       END { exit !found }' "$log"; then
     pass "$name"
   else
     fail "$name" "$log"
@@ -111,15 +115,16 @@ qtractor_scan() {
 }
 
 muse_scan() {
-  local log="$out/muse-scan.log" xml="$out/muse-scan.xml" name
+  local log="$out/muse-scan.log" xml="$out/muse-scan.xml" name class
   : >"$xml"  # the scanner only writes into a file that exists
-  timeout 60 muse_plugin_scan -t 16 -f "$module" -o "$xml" >"$log" 2>&1
+  { timeout 60 muse_plugin_scan -t 16 -f "$module" -o "$xml"; } >"$log" 2>&1
   cat "$xml" >>"$log"
-  # type 16 is a Linux VST; class 3 is effect and instrument; no <inports>
-  # means no audio inputs; 10 ports are 8 controls and 2 outputs.
+  # Type 16 is a Linux VST; bit 2 of the class marks an instrument; no
+  # <inports> means no audio inputs.
+  class="$(sed -n 's:.*<class>\([0-9]*\)</class>.*:\1:p' "$xml")"
   name="MusE scanner: quorlin, Linux VST instrument, 0 in, 2 out, 8 controls, id 'Qrl '"
   if grep -q '<name>quorlin</name>' "$xml" && grep -q '<type>16</type>' "$xml" &&
-     grep -q '<class>3</class>' "$xml" && ! grep -q '<inports>' "$xml" &&
+     [ -n "$class" ] && [ $((class & 2)) -ne 0 ] && ! grep -q '<inports>' "$xml" &&
      grep -q '<outports>2</outports>' "$xml" && grep -q '<ctlInports>8</ctlInports>' "$xml" &&
      grep -q '<uniqueID>1366453280</uniqueID>' "$xml"; then
     pass "$name"
@@ -211,7 +216,7 @@ dll="$BUILD_DIR_WIN/quorlin.dll"
 # instruments are unaffected. Render without oversampling.
 lmms_render() {
   sed "s|@QUORLIN_DLL@|$1|" "$here/lmms/quorlin.mmp" >"$out/$2.mmp"
-  timeout 300 xvfb-run -a lmms --allowroot render "$out/$2.mmp" --oversampling 1 -o "$out/$2.wav" >"$out/$2.log" 2>&1
+  { timeout 300 xvfb-run -a lmms --allowroot render "$out/$2.mmp" --oversampling 1 -o "$out/$2.wav"; } >"$out/$2.log" 2>&1
   echo "exit status $?" >>"$out/$2.log"
 }
 
