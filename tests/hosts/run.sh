@@ -189,6 +189,16 @@ run_ardour() {
   fi
   check "Ardour 7 session: right pitches at the right times (within $ARDOUR_TOLERANCE_MS ms)" "$out/ardour-notes.log" \
     python3 "$here/soundcheck.py" notes "$out/ardour.wav" --melody "$here/melody.txt" --tolerance-ms "$ARDOUR_TOLERANCE_MS"
+  # The same check must find every note wrong against the melody a semitone up.
+  awk '!/^#/ && NF == 4 { $3 += 1 } { print }' "$here/melody.txt" >"$out/melody-up.txt"
+  python3 "$here/soundcheck.py" notes "$out/ardour.wav" --melody "$out/melody-up.txt" \
+    --tolerance-ms "$ARDOUR_TOLERANCE_MS" >"$out/ardour-notes-up.log" 2>&1
+  if [ $? -eq 1 ] && [ "$(grep -c 'wrong or no pitch' "$out/ardour-notes-up.log")" -eq \
+                       "$(grep -c '^  note ' "$out/ardour-notes-up.log")" ]; then
+    pass "Ardour 7 session: the pitch check rejects the melody a semitone up"
+  else
+    fail "Ardour 7 session: the pitch check rejects the melody a semitone up" "$out/ardour-notes-up.log"
+  fi
 
   if [ ! -x "$host" ]; then
     fail "Ardour 7 session: no $host to compare with"
