@@ -1,5 +1,28 @@
 #include "engine/envelope.h"
 
+#include <cmath>
+
+namespace {
+
+// A count is a float that grows by 1 per tick: it stops at 2^24, where adding
+// 1 no longer changes it, so a stage at least that long never ends.
+constexpr float kCountLimit = 16777216.0f;
+
+// Ticks before the one whose count exceeds `length`, at most `limit`.
+int32_t ticksWithin(float count, float length, int32_t limit) {
+  if (length >= kCountLimit) return limit;
+  const double room = std::floor(static_cast<double>(length)) - static_cast<double>(count);
+  if (!(room > 0.0)) return 0;
+  return room < limit ? static_cast<int32_t>(room) : limit;
+}
+
+float countedOn(float count, int32_t ticks) {
+  const double counted = static_cast<double>(count) + ticks;
+  return counted < kCountLimit ? static_cast<float>(counted) : kCountLimit;
+}
+
+}  // namespace
+
 void Envelope::trigger() {
   state = Attack;
   level = 0.0f;
@@ -52,4 +75,42 @@ float Envelope::tick() {
       break;
   }
   return level;
+}
+
+int32_t Envelope::steadyTicks(int32_t limit) const {
+  switch (state) {
+    case Attack: return ticksWithin(attackCount, attackLength, limit);
+    case Decay: return ticksWithin(decayCount, decayLength, limit);
+    case Release: return ticksWithin(releaseCount, releaseLength, limit);
+    default: return limit;
+  }
+}
+
+float Envelope::steadyIncrement() const {
+  switch (state) {
+    case Attack: return attackStep;
+    case Decay: return -decayStep;  // x - y is x + (-y), bit for bit
+    case Release: return -releaseStep;
+    default: return -0.0f;
+  }
+}
+
+float Envelope::steadyStartLevel() const {
+  switch (state) {
+    case Attack:
+    case Decay:
+    case Release: return level;
+    case Sustain: return sustainLevel;
+    default: return 0.0f;
+  }
+}
+
+void Envelope::skipSteadyTicks(int32_t ticks, float endLevel) {
+  level = endLevel;
+  switch (state) {
+    case Attack: attackCount = countedOn(attackCount, ticks); break;
+    case Decay: decayCount = countedOn(decayCount, ticks); break;
+    case Release: releaseCount = countedOn(releaseCount, ticks); break;
+    default: break;
+  }
 }

@@ -21,6 +21,18 @@ class Envelope {
   void release();
   // Advances one sample and returns the level.
   float tick();
+  // How many of the next ticks, at most `limit`, leave the stage as it is:
+  // they only add a fixed step to the level (Attack, Decay, Release) or hold
+  // it (Sustain, Idle). The tick after them changes the stage.
+  int32_t steadyTicks(int32_t limit) const;
+  // The level after each such tick is the previous one plus this, a signed
+  // step; -0 in the stages that hold the level, which adding leaves unchanged.
+  float steadyIncrement() const;
+  // The level that steady ticks start from: the held level in Sustain and
+  // Idle, the current one otherwise.
+  float steadyStartLevel() const;
+  // Accounts for `ticks` steady ticks that ended at `endLevel`.
+  void skipSteadyTicks(int32_t ticks, float endLevel);
 
   State state = Idle;
   float level = 0.0f;

@@ -90,19 +90,19 @@ constexpr double kExp3 = 0x1.1566aaf25de2cp-14;
 constexpr double kExp4 = -0x1.bbd41c5d26bf1p-20;
 constexpr double kExp5 = 0x1.6376972bea4d0p-25;
 
-}  // namespace
+// x = k * pi/2 + r, with r carried as a pair and |r| about pi/4 at most, and
+// k's last two bits: the quarter turn that x falls in. For |x| below
+// kPortableSinRange.
+struct Reduced {
+  unsigned quadrant;
+  Pair r;
+};
 
-double portableSin(double x) {
-  if (!(std::fabs(x) < kPortableSinRange)) return std::isfinite(x) ? 0.0 : x - x;
-  // Below 2^-26, x - x^3/6 rounds to x itself (which also keeps the sign of -0).
-  if (std::fabs(x) < 0x1p-26) return x;
-
-  // x = k * pi/2 + r, with r carried as a pair and |r| about pi/4 at most.
+Reduced reduced(double x) {
   const double shifted = x * kTwoOverPi + kRoundingShift;
   const double k = shifted - kRoundingShift;
   uint64_t shiftedBits;
   std::memcpy(&shiftedBits, &shifted, sizeof shiftedBits);
-  const unsigned quadrant = static_cast<unsigned>(shiftedBits) & 3u;
 
   const Pair first = twoProduct(k, kHalfPi1);
   const double nearFirst = x - first.hi;  // exact: the two lie close together
@@ -110,14 +110,32 @@ double portableSin(double x) {
   const Pair partial = twoSum(nearFirst, -first.lo);
   const Pair rest = twoSum(partial.hi, -second.hi);
   const double tail = ((partial.lo + rest.lo) - second.lo) - k * kHalfPi3;
-  const Pair r = twoSum(rest.hi, tail);
+  return {static_cast<unsigned>(shiftedBits) & 3u, twoSum(rest.hi, tail)};
+}
 
-  switch (quadrant) {
+// The sine of a reduced argument shifted on by `turns` quarter turns.
+double sineOf(Reduced x, unsigned turns) {
+  const Pair& r = x.r;
+  switch ((x.quadrant + turns) & 3u) {
     case 0: return sinKernel(r.hi, r.lo);
     case 1: return cosKernel(r.hi, r.lo);
     case 2: return -sinKernel(r.hi, r.lo);
     default: return -cosKernel(r.hi, r.lo);
   }
+}
+
+}  // namespace
+
+double portableSin(double x) {
+  if (!(std::fabs(x) < kPortableSinRange)) return std::isfinite(x) ? 0.0 : x - x;
+  // Below 2^-26, x - x^3/6 rounds to x itself (which also keeps the sign of -0).
+  if (std::fabs(x) < 0x1p-26) return x;
+  return sineOf(reduced(x), 0);
+}
+
+double portableCos(double x) {
+  if (!(std::fabs(x) < kPortableSinRange)) return std::isfinite(x) ? 0.0 : x - x;
+  return sineOf(reduced(x), 1);
 }
 
 double portableExp2(double x) {

@@ -14,6 +14,8 @@ constexpr double kPortableSinRange = 0x1p46;
 // (a double-double reduction by a 159-bit pi/2 keeps the reduced argument
 // accurate all the way up). 0 beyond that range, NaN for NaN or infinity.
 double portableSin(double x);
+// cos(x), with the same accuracy and range (0 beyond it).
+double portableCos(double x);
 
 // 2^x for |x| <= 0.5, within one unit in the last place. The pitch factor
 // needs |x| < 0.17. Exact reduction when x holds a float's 24 bits.

@@ -6,13 +6,9 @@
 #include <limits>
 
 #include "engine/denormal_guard.h"
+#include "engine/voice_lanes.h"
 
 namespace {
-
-// Limits of the 16-bit range. Voice outputs are of order 1, so the clamp
-// only catches runaway values.
-constexpr float kMixMax = 32767.0f;
-constexpr float kMixMin = -32768.0f;
 
 // Waveform parameter thresholds, compared in double precision.
 constexpr double kSawFrom = 0.33;
@@ -104,26 +100,51 @@ void SynthEngine::render(const MidiEvent* events, int32_t eventCount, RenderCurs
 }
 
 void SynthEngine::renderFrames(float* left, float* right, int32_t frames) {
-  for (int32_t i = 0; i < frames; ++i) {
+  // Only events change the gains, and a chunk holds none.
+  const float leftGain = outputStage.leftGain();
+  const float rightGain = outputStage.rightGain();
+  while (frames > 0) {
     // Nothing but an event starts a voice, so once all are free the rest of
     // the chunk is silence, and no voice moves.
     if (allVoicesFree()) {
-      std::fill(left + i, left + frames, 0.0f);
-      std::fill(right + i, right + frames, 0.0f);
+      std::fill(left, left + frames, 0.0f);
+      std::fill(right, right + frames, 0.0f);
       return;
     }
-    float mix = 0.0f;
-    for (Voice& voice : voices) mix += voice.tick();
-    if (mix > kMixMax) {
-      mix = kMixMax;
-    } else if (mix < kMixMin) {
-      mix = kMixMin;
-    } else if (std::isnan(mix)) {
-      mix = 0.0f;  // only absurd envelope levels get here
-    }
-    left[i] = outputStage.leftGain() * mix;
-    right[i] = outputStage.rightGain() * mix;
+    const int32_t ticked = tickVoices(std::min(frames, kRunFrames));
+    mixDown(voiceOutputs, ticked, leftGain, rightGain, left, right);
+    left += ticked;
+    right += ticked;
+    frames -= ticked;
   }
+}
+
+// Ticks all voices for up to `frames` samples into voiceOutputs and answers
+// how many. A run in which no envelope changes stage goes through the lanes
+// when they can take it; the tick that changes a stage goes voice by voice.
+int32_t SynthEngine::tickVoices(int32_t frames) {
+  int32_t steady = frames;
+  for (const Voice& voice : voices) steady = voice.envelope.steadyTicks(steady);
+
+  if (steady > 0 && VoiceLanes::canRun(voices)) {
+    const Voice& first = voices[0];
+    const double* steps = nullptr;
+    if (first.modDepth != 0.0f) {
+      vibratoSine.fill(first.lfoCounter, first.sampleRate, steady, phaseSteps);
+      for (int32_t i = 0; i < steady; ++i) {
+        phaseSteps[i] = (1.0 + phaseSteps[i]) * static_cast<double>(first.modDepth) + first.pitchFactor;
+      }
+      steps = phaseSteps;
+    }
+    VoiceLanes::run(voices, steps, steady, voiceOutputs);
+    return steady;
+  }
+
+  const int32_t ticks = std::max(steady, 1);
+  for (int32_t i = 0; i < ticks; ++i) {
+    for (int k = 0; k < kVoiceCount; ++k) voiceOutputs[i][k] = voices[k].tick();
+  }
+  return ticks;
 }
 
 bool SynthEngine::allVoicesFree() const {

@@ -15,8 +15,10 @@
 #include <cstdint>
 
 #include "engine/midi_event.h"
+#include "engine/mix_down.h"
 #include "engine/output_stage.h"
 #include "engine/render_cursor.h"
+#include "engine/vibrato_sine.h"
 #include "engine/voice.h"
 
 class SynthEngine {
@@ -57,6 +59,7 @@ class SynthEngine {
 
  private:
   void renderFrames(float* left, float* right, int32_t frames);
+  int32_t tickVoices(int32_t frames);
   bool allVoicesFree() const;
 
   void dispatch(const MidiEvent& event);
@@ -67,4 +70,11 @@ class SynthEngine {
 
   Voice voices[kVoiceCount];
   OutputStage outputStage;
+
+  // Working space of renderFrames: the voices are ticked in runs of at most
+  // kRunFrames samples, their outputs kept here until they are mixed.
+  static constexpr int32_t kRunFrames = 64;
+  VibratoSine vibratoSine;
+  double phaseSteps[kRunFrames];
+  float voiceOutputs[kRunFrames][kMixedVoices];
 };

@@ -4,11 +4,10 @@
 
 #include "engine/note_frequencies.h"
 #include "engine/portable_math.h"
+#include "engine/vibrato_sine.h"
 
 namespace {
 constexpr float kOneOver127 = 0.007874016f;  // velocity byte to 0..1
-// Vibrato rate in radians per second: 125.6 / 2 pi, about 20 Hz.
-constexpr double kVibratoRadiansPerSecond = 125.6;
 // Octaves of pitch per unit of bend: a full bend is about two semitones.
 constexpr float kBendOctaves = 0.1666f;
 }  // namespace
@@ -39,8 +38,7 @@ float Voice::tick() {
   const double vibrato =
       modDepth == 0.0f
           ? 0.0
-          : (1.0 + portableSin(lfoCounter * kVibratoRadiansPerSecond / static_cast<double>(sampleRate))) *
-                static_cast<double>(modDepth);
+          : (1.0 + VibratoSine::at(lfoCounter, sampleRate)) * static_cast<double>(modDepth);
   phase = static_cast<float>(static_cast<double>(phase) + (vibrato + pitchFactor));
   lfoCounter += 1.0;
   if (phase - period > 0.0f) phase = phase - period;

@@ -42,6 +42,7 @@ class Voice {
   float sampleRate = kDefaultSampleRate;
   float velocity = 0.0f;
   float pitchBend = 0.0f;  // -0.9984 .. +0.9828; written through setPitchBend
+  double pitchFactor = 1.0;  // 2^(pitchBend * 0.1666); written through setPitchBend
   // Ticks since construction. A double counts every tick exactly for longer
   // than anything can play, so the vibrato never freezes; for the first 2^24
   // ticks it holds the same numbers a float would.
@@ -54,7 +55,4 @@ class Voice {
   SquareOscillator square;
   SawOscillator saw;
   TriangleOscillator triangle;
-
- private:
-  double pitchFactor = 1.0;  // 2^(pitchBend * 0.1666)
 };

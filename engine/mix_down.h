@@ -1,0 +1,12 @@
+// The voices' outputs summed into the mono mix and sent to both outputs: per
+// frame, a single-precision sum that starts at 0 and adds voices 0 to 7 in
+// order, clamped to the 16-bit range (NaN, which only absurd envelope levels
+// produce, becomes 0), times the left and right gains.
+#pragma once
+
+#include <cstdint>
+
+constexpr int kMixedVoices = 8;
+
+void mixDown(const float (*voiceOutputs)[kMixedVoices], int32_t frames, float leftGain, float rightGain,
+             float* left, float* right);

@@ -1,0 +1,56 @@
+#include "engine/vibrato_sine.h"
+
+#include <cmath>
+
+#include "engine/portable_math.h"
+
+namespace {
+// Vibrato rate in radians per second: 125.6 / 2 pi, about 20 Hz.
+constexpr double kVibratoRadiansPerSecond = 125.6;
+}  // namespace
+
+double VibratoSine::argument(double counter, float rate) {
+  return counter * kVibratoRadiansPerSecond / static_cast<double>(rate);
+}
+
+VibratoSine::Angle VibratoSine::angleAt(double counter, float rate) {
+  const double x = argument(counter, rate);
+  return {portableSin(x), portableCos(x)};
+}
+
+double VibratoSine::combine(const Angle& anchor, const Angle& offset, double error) {
+  const double sum = anchor.sine * offset.cosine + anchor.cosine * offset.sine;
+  const double slope = anchor.cosine * offset.cosine - anchor.sine * offset.sine;
+  return sum + error * slope;
+}
+
+double VibratoSine::at(double counter, float rate) {
+  const double anchor = std::floor(counter / kAnchorSpacing) * kAnchorSpacing;
+  const double offset = counter - anchor;
+  const double error = (argument(counter, rate) - argument(anchor, rate)) - argument(offset, rate);
+  return combine(angleAt(anchor, rate), angleAt(offset, rate), error);
+}
+
+void VibratoSine::fill(double firstCounter, float rate, int count, double* sines) {
+  if (rate != tableRate) {
+    for (int i = 0; i < kAnchorSpacing; ++i) {
+      offsets[i] = angleAt(i, rate);
+      offsetArguments[i] = argument(i, rate);
+    }
+    tableRate = rate;
+  }
+  double anchor = std::floor(firstCounter / kAnchorSpacing) * kAnchorSpacing;
+  int offset = static_cast<int>(firstCounter - anchor);
+  while (count > 0) {
+    const Angle anchorAngle = angleAt(anchor, rate);
+    const double anchorArgument = argument(anchor, rate);
+    const int end = offset + count < kAnchorSpacing ? offset + count : kAnchorSpacing;
+    for (int i = offset; i < end; ++i) {
+      const double error = (argument(anchor + i, rate) - anchorArgument) - offsetArguments[i];
+      *sines++ = combine(anchorAngle, offsets[i], error);
+    }
+    count -= end - offset;
+    anchor += kAnchorSpacing;
+    offset = 0;
+  }
+}
