@@ -7,9 +7,9 @@
 
 namespace {
 
-const OptionSpec* findOption(const std::vector<OptionSpec>& specs, const std::string& name) {
-  for (const OptionSpec& spec : specs) {
-    if (name == spec.name) return &spec;
+const OptionDefinition* findOption(const std::vector<OptionDefinition>& definitions, const std::string& name) {
+  for (const OptionDefinition& definition : definitions) {
+    if (name == definition.name) return &definition;
   }
   return nullptr;
 }
@@ -23,7 +23,7 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-ParsedArguments parseArguments(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+ParsedArguments parseArguments(const std::vector<std::string>& args, const std::vector<OptionDefinition>& definitions,
                                const std::string& usage) {
   ParsedArguments parsed;
   bool optionsEnded = false;
@@ -39,9 +39,9 @@ ParsedArguments parseArguments(const std::vector<std::string>& args, const std::
     }
     const size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
-    const OptionSpec* spec = findOption(specs, name);
-    if (spec == nullptr) throw usageError("unknown option '" + name + "'", usage);
-    if (!spec->takesValue) {
+    const OptionDefinition* definition = findOption(definitions, name);
+    if (definition == nullptr) throw usageError("unknown option '" + name + "'", usage);
+    if (!definition->takesValue) {
       if (equals != std::string::npos) throw usageError(name + " takes no value", usage);
       parsed.options.emplace_back(name, std::string());
     } else if (equals != std::string::npos) {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-struct OptionSpec {
+struct OptionDefinition {
   const char* name;  // with its dashes, e.g. "--rate"
   bool takesValue;
 };
@@ -19,7 +19,7 @@ struct ParsedArguments {
 };
 
 // Accepts "--name value" and "--name=value"; "--" ends the options.
-ParsedArguments parseArguments(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+ParsedArguments parseArguments(const std::vector<std::string>& args, const std::vector<OptionDefinition>& definitions,
                                const std::string& usage);
 
 // A whole decimal number from min to max.

@@ -30,7 +30,7 @@ constexpr int64_t kMaxBlock = 65536;
 constexpr int64_t kMaxTailSeconds = 3600;
 constexpr int64_t kMaxIndex = 0x7FFFFFFF;
 
-const std::vector<OptionSpec> kRenderOptions = {
+const std::vector<OptionDefinition> kRenderOptions = {
     {"--plugin", true}, {"--rate", true},   {"--block", true},  {"--program", true}, {"--param", true},
     {"--tail", true},   {"--format", true}, {"--quiet", false}, {"--help", false},
 };

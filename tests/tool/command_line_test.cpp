@@ -25,9 +25,9 @@ void expectUsageError(Parse parse, const std::string& expected) {
 }
 
 TEST(CommandLine, OptionsTakeValuesEitherWayAndKeepTheirOrder) {
-  const std::vector<OptionSpec> specs = {{"--param", true}, {"--quiet", false}};
+  const std::vector<OptionDefinition> definitions = {{"--param", true}, {"--quiet", false}};
   const ParsedArguments parsed =
-      parseArguments({"in.mid", "--param", "1=2", "--quiet", "--param=3=4", "out.wav", "--", "--param"}, specs, kUsage);
+      parseArguments({"in.mid", "--param", "1=2", "--quiet", "--param=3=4", "out.wav", "--", "--param"}, definitions, kUsage);
   ASSERT_EQ(parsed.options.size(), 3u);
   EXPECT_EQ(parsed.options[0], (std::pair<std::string, std::string>{"--param", "1=2"}));
   EXPECT_EQ(parsed.options[1], (std::pair<std::string, std::string>{"--quiet", ""}));
@@ -36,11 +36,11 @@ TEST(CommandLine, OptionsTakeValuesEitherWayAndKeepTheirOrder) {
 }
 
 TEST(CommandLine, UnknownOrIncompleteOptionsAreUsageErrors) {
-  const std::vector<OptionSpec> specs = {{"--rate", true}, {"--quiet", false}};
-  expectUsageError([&] { parseArguments({"--speed", "2"}, specs, kUsage); }, "unknown option '--speed'");
-  expectUsageError([&] { parseArguments({"-r"}, specs, kUsage); }, "unknown option '-r'");
-  expectUsageError([&] { parseArguments({"in.mid", "--rate"}, specs, kUsage); }, "--rate needs a value");
-  expectUsageError([&] { parseArguments({"--quiet=yes"}, specs, kUsage); }, "--quiet takes no value");
+  const std::vector<OptionDefinition> definitions = {{"--rate", true}, {"--quiet", false}};
+  expectUsageError([&] { parseArguments({"--speed", "2"}, definitions, kUsage); }, "unknown option '--speed'");
+  expectUsageError([&] { parseArguments({"-r"}, definitions, kUsage); }, "unknown option '-r'");
+  expectUsageError([&] { parseArguments({"in.mid", "--rate"}, definitions, kUsage); }, "--rate needs a value");
+  expectUsageError([&] { parseArguments({"--quiet=yes"}, definitions, kUsage); }, "--quiet takes no value");
 }
 
 TEST(CommandLine, WholeNumbersMustBeWholeAndInRange) {
