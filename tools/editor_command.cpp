@@ -37,7 +37,7 @@ constexpr int64_t kMaxAfterMilliseconds = 600000;
 // Hosts give editors their idle call about thirty times a second.
 constexpr std::chrono::milliseconds kIdlePeriod(33);
 
-const std::vector<OptionSpec> kEditorOptions = {
+const std::vector<OptionDefinition> kEditorOptions = {
     {"--plugin", true}, {"--program", true}, {"--param", true},
     {"--screenshot", true}, {"--after", true}, {"--help", false},
 };
