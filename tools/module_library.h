@@ -17,6 +17,8 @@ class ModuleLibrary {
 
   const std::string& path() const { return path_; }
   VstPluginMainProc entryPoint() const { return entryPoint_; }
+  // The entry function exported under exactly this name, or null.
+  VstPluginMainProc entry(const char* name) const;
 
  private:
   std::string path_;

@@ -21,15 +21,16 @@ ModuleLibrary::ModuleLibrary(const std::string& path) : path_(path) {
     throw ToolError(kExitBadModule, path + ": cannot load the module: " + lastLoaderError());
   }
   for (const char* name : {"VSTPluginMain", "main"}) {
-    if (void* symbol = dlsym(handle_, name)) {
-      entryPoint_ = reinterpret_cast<VstPluginMainProc>(symbol);
-      return;
-    }
+    if ((entryPoint_ = entry(name)) != nullptr) return;
   }
   dlclose(handle_);
   throw ToolError(kExitBadModule, path + ": not a VST 2 module: it exports neither VSTPluginMain nor main");
 }
 
 ModuleLibrary::~ModuleLibrary() { dlclose(handle_); }
+
+VstPluginMainProc ModuleLibrary::entry(const char* name) const {
+  return reinterpret_cast<VstPluginMainProc>(dlsym(handle_, name));
+}
 
 std::string defaultModulePath() { return executableDirectory() + "/quorlin.so"; }

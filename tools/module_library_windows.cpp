@@ -14,15 +14,17 @@ ModuleLibrary::ModuleLibrary(const std::string& path) : path_(path) {
   }
   handle_ = module;
   for (const char* name : {"VSTPluginMain", "main"}) {
-    if (FARPROC symbol = GetProcAddress(module, name)) {
-      entryPoint_ = reinterpret_cast<VstPluginMainProc>(reinterpret_cast<void*>(symbol));
-      return;
-    }
+    if ((entryPoint_ = entry(name)) != nullptr) return;
   }
   FreeLibrary(module);
   throw ToolError(kExitBadModule, path + ": not a VST 2 module: it exports neither VSTPluginMain nor main");
 }
 
 ModuleLibrary::~ModuleLibrary() { FreeLibrary(static_cast<HMODULE>(handle_)); }
+
+VstPluginMainProc ModuleLibrary::entry(const char* name) const {
+  FARPROC symbol = GetProcAddress(static_cast<HMODULE>(handle_), name);
+  return reinterpret_cast<VstPluginMainProc>(reinterpret_cast<void*>(symbol));
+}
 
 std::string defaultModulePath() { return executableDirectory() + "\\quorlin.dll"; }
