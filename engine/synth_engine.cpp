@@ -136,8 +136,7 @@ int32_t SynthEngine::tickVoices(int32_t frames) {
       }
       steps = phaseSteps;
     }
-    VoiceLanes::run(voices, steps, steady, voiceOutputs);
-    return steady;
+    if (VoiceLanes::run(voices, steps, steady, voiceOutputs)) return steady;
   }
 
   const int32_t ticks = std::max(steady, 1);

@@ -73,7 +73,7 @@ class SynthEngine {
 
   // Working space of renderFrames: the voices are ticked in runs of at most
   // kRunFrames samples, their outputs kept here until they are mixed.
-  static constexpr int32_t kRunFrames = 64;
+  static constexpr int32_t kRunFrames = 256;
   VibratoSine vibratoSine;
   double phaseSteps[kRunFrames];
   float voiceOutputs[kRunFrames][kMixedVoices];

@@ -34,23 +34,34 @@ double VibratoSine::at(double counter, float rate) {
 void VibratoSine::fill(double firstCounter, float rate, int count, double* sines) {
   if (rate != tableRate) {
     for (int i = 0; i < kAnchorSpacing; ++i) {
-      offsets[i] = angleAt(i, rate);
+      const Angle offset = angleAt(i, rate);
       offsetArguments[i] = argument(i, rate);
+      offsetSines[i] = offset.sine;
+      offsetCosines[i] = offset.cosine;
     }
     tableRate = rate;
+    lastAnchor = -1.0;
   }
   double anchor = std::floor(firstCounter / kAnchorSpacing) * kAnchorSpacing;
-  int offset = static_cast<int>(firstCounter - anchor);
+  int first = static_cast<int>(firstCounter - anchor);
   while (count > 0) {
-    const Angle anchorAngle = angleAt(anchor, rate);
-    const double anchorArgument = argument(anchor, rate);
-    const int end = offset + count < kAnchorSpacing ? offset + count : kAnchorSpacing;
-    for (int i = offset; i < end; ++i) {
-      const double error = (argument(anchor + i, rate) - anchorArgument) - offsetArguments[i];
-      *sines++ = combine(anchorAngle, offsets[i], error);
+    if (anchor != lastAnchor) {
+      lastAnchorAngle = angleAt(anchor, rate);
+      lastAnchor = anchor;
     }
-    count -= end - offset;
+    const Angle anchorAngle = lastAnchorAngle;
+    const double anchorArgument = argument(anchor, rate);
+    const int end = first + count < kAnchorSpacing ? first + count : kAnchorSpacing;
+    // combine(), written out over plain arrays so that it runs two at a time.
+    for (int i = first; i < end; ++i) {
+      const double error = (argument(anchor + i, rate) - anchorArgument) - offsetArguments[i];
+      const double sum = anchorAngle.sine * offsetCosines[i] + anchorAngle.cosine * offsetSines[i];
+      const double slope = anchorAngle.cosine * offsetCosines[i] - anchorAngle.sine * offsetSines[i];
+      sines[i - first] = sum + error * slope;
+    }
+    sines += end - first;
+    count -= end - first;
     anchor += kAnchorSpacing;
-    offset = 0;
+    first = 0;
   }
 }

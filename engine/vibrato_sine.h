@@ -38,7 +38,12 @@ class VibratoSine {
   static Angle angleAt(double counter, float rate);
   static double combine(const Angle& anchor, const Angle& offset, double error);
 
+  // The arguments, sines and cosines of the offsets 0..63 at tableRate.
   float tableRate = 0.0f;  // no table yet
-  Angle offsets[kAnchorSpacing];
   double offsetArguments[kAnchorSpacing];
+  double offsetSines[kAnchorSpacing];
+  double offsetCosines[kAnchorSpacing];
+  // The anchor most recently used and its angle: runs seldom end on an anchor.
+  double lastAnchor = -1.0;
+  Angle lastAnchorAngle{0.0, 1.0};
 };

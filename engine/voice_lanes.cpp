@@ -54,43 +54,53 @@ __m128 positionInCycle(__m128 phase, __m128 period) {
   return _mm_sub_ps(phase, _mm_mul_ps(period, cycles));
 }
 
+// The same without the division, for phases below two periods. For floats,
+// phase / period rounds to a value below 1 exactly when phase < period, and
+// below 2 exactly when phase < 2 * period (the quotients that round up to 1
+// or 2 lie closer to them than the nearest float does to period or 2 * period).
+// So the truncated quotient is 0 or 1, and the position phase or
+// phase - period.
+__m128 positionInFirstTwoCycles(__m128 phase, __m128 period) {
+  return _mm_sub_ps(phase, _mm_and_ps(_mm_cmpge_ps(phase, period), period));
+}
+
+// Whether any phase lies at or beyond two periods.
+bool anyBeyondTwoCycles(const __m128 (&phase)[kHalves], const __m128 (&twoPeriods)[kHalves]) {
+  const __m128 beyond = _mm_or_ps(_mm_cmpge_ps(phase[0], twoPeriods[0]), _mm_cmpge_ps(phase[1], twoPeriods[1]));
+  return _mm_movemask_ps(beyond) != 0;
+}
+
 // The waveforms, as in oscillators.cpp. "t - x < 0" is "t < x" for the sizes
 // a run takes.
 struct SquareWave {
-  __m128 period[kHalves], halfPeriod[kHalves];
+  __m128 halfPeriod[kHalves];
   explicit SquareWave(const Voice* voices) {
-    gather(voices, [](const Voice& v) { return v.square.period; }, period);
     gather(voices, [](const Voice& v) { return v.square.halfPeriod; }, halfPeriod);
   }
-  __m128 valueAt(__m128 phase, int half) const {
-    const __m128 t = positionInCycle(phase, period[half]);
+  __m128 valueAt(__m128 t, int half) const {
     const __m128 firstHalf = _mm_cmplt_ps(t, halfPeriod[half]);
     return _mm_sub_ps(_mm_and_ps(firstHalf, _mm_set1_ps(2.0f)), _mm_set1_ps(1.0f));  // +1 or -1
   }
 };
 
 struct SawWave {
-  __m128 period[kHalves], slope[kHalves];
+  __m128 slope[kHalves];
   explicit SawWave(const Voice* voices) {
-    gather(voices, [](const Voice& v) { return v.saw.period; }, period);
     gather(voices, [](const Voice& v) { return v.saw.slope; }, slope);
   }
-  __m128 valueAt(__m128 phase, int half) const {
-    const __m128 t = positionInCycle(phase, period[half]);
+  __m128 valueAt(__m128 t, int half) const {
     return _mm_sub_ps(_mm_mul_ps(t, slope[half]), _mm_set1_ps(1.0f));
   }
 };
 
 struct TriangleWave {
-  __m128 period[kHalves], slope[kHalves], quarterPeriod[kHalves], threeQuarterPeriod[kHalves];
+  __m128 slope[kHalves], quarterPeriod[kHalves], threeQuarterPeriod[kHalves];
   explicit TriangleWave(const Voice* voices) {
-    gather(voices, [](const Voice& v) { return v.triangle.period; }, period);
     gather(voices, [](const Voice& v) { return v.triangle.slope; }, slope);
     gather(voices, [](const Voice& v) { return v.triangle.quarterPeriod; }, quarterPeriod);
     gather(voices, [](const Voice& v) { return v.triangle.threeQuarterPeriod; }, threeQuarterPeriod);
   }
-  __m128 valueAt(__m128 phase, int half) const {
-    const __m128 t = positionInCycle(phase, period[half]);
+  __m128 valueAt(__m128 t, int half) const {
     const __m128 rising = _mm_mul_ps(t, slope[half]);
     const __m128 falling = _mm_sub_ps(_mm_set1_ps(2.0f), rising);
     const __m128 risingAgain = _mm_sub_ps(rising, _mm_set1_ps(4.0f));
@@ -100,20 +110,88 @@ struct TriangleWave {
   }
 };
 
-// phase + step rounded to float, the step a double.
-__m128 advance(__m128 phase, __m128d step) {
-  const __m128d low = _mm_add_pd(_mm_cvtps_pd(phase), step);
-  const __m128d high = _mm_add_pd(_mm_cvtps_pd(_mm_movehl_ps(phase, phase)), step);
-  return _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high));
+// phase - period when phase - period > 0 (which is phase > period at the
+// sizes a run takes), else phase.
+__m128 wrapped(__m128 phase, __m128 period) {
+  return _mm_sub_ps(phase, _mm_and_ps(_mm_cmpgt_ps(phase, period), period));
 }
 
-template <typename Wave>
-void runWave(Voice* voices, const double* steps, int32_t frames, float (*outputs)[VoiceLanes::kLanes]) {
+// The phases of a run whose step is a float, as with no bend and no vibrato
+// (1.0): the double sum of two floats, rounded to float, is their float sum
+// (a double holds more than twice a float's bits), so one float addition per
+// four voices does.
+struct FloatStepPhases {
+  __m128 phase[kHalves], period[kHalves], step;
+
+  FloatStepPhases(const Voice* voices, float stepValue) : step(_mm_set1_ps(stepValue)) {
+    gather(voices, [](const Voice& v) { return v.phase; }, phase);
+    gather(voices, [](const Voice& v) { return v.period; }, period);
+  }
+  __m128 current(int half) const { return phase[half]; }
+  void advance(int32_t) {
+    for (int h = 0; h < kHalves; ++h) phase[h] = wrapped(_mm_add_ps(phase[h], step), period[h]);
+  }
+  void store(float* values) const {
+    for (int h = 0; h < kHalves; ++h) _mm_store_ps(values + h * kHalfLanes, phase[h]);
+  }
+};
+
+// The phases of a run whose step is a double (bend, vibrato): phase + step in
+// double precision, rounded to float. Two voices per vector, in its low half,
+// so that the way from one phase to the next (to double, add, to float, wrap)
+// needs no shuffle; that way is what bounds the run's speed.
+template <typename Steps>
+struct DoubleStepPhases {
+  static constexpr int kPairs = VoiceLanes::kLanes / 2;
+  __m128 phase[kPairs], period[kPairs];
+  Steps steps;
+
+  DoubleStepPhases(const Voice* voices, Steps stepsValue) : steps(stepsValue) {
+    alignas(16) float values[2][VoiceLanes::kLanes];
+    for (int k = 0; k < VoiceLanes::kLanes; ++k) {
+      values[0][k] = voices[k].phase;
+      values[1][k] = voices[k].period;
+    }
+    for (int q = 0; q < kPairs; ++q) {
+      phase[q] = pairAt(values[0] + 2 * q);
+      period[q] = pairAt(values[1] + 2 * q);
+    }
+  }
+  static __m128 pairAt(const float* values) {
+    return _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(values)));
+  }
+  __m128 current(int half) const { return _mm_movelh_ps(phase[2 * half], phase[2 * half + 1]); }
+  void advance(int32_t frame) {
+    const __m128d step = steps.at(frame);
+    for (int q = 0; q < kPairs; ++q) {
+      phase[q] = wrapped(_mm_cvtpd_ps(_mm_add_pd(_mm_cvtps_pd(phase[q]), step)), period[q]);
+    }
+  }
+  void store(float* values) const {
+    for (int h = 0; h < kHalves; ++h) _mm_store_ps(values + h * kHalfLanes, current(h));
+  }
+};
+
+// A step for every frame: the vibrato moves it.
+struct StepPerFrame {
+  const double* steps;
+  __m128d at(int32_t frame) const { return _mm_set1_pd(steps[frame]); }
+};
+
+// One step for the whole run: the pitch factor, without vibrato.
+struct ConstantStep {
+  __m128d step;
+  __m128d at(int32_t) const { return step; }
+};
+
+template <typename Wave, typename Phases>
+bool runWave(Voice* voices, Phases phases, int32_t frames, float (*outputs)[VoiceLanes::kLanes]) {
   const Wave wave(voices);
-  __m128 phase[kHalves], period[kHalves], state1[kHalves], state2[kHalves];
+  __m128 cycle[kHalves], twoCycles[kHalves];
+  gather(voices, periodOf, cycle);
+  gather(voices, [](const Voice& v) { return 2.0f * periodOf(v); }, twoCycles);
+  __m128 state1[kHalves], state2[kHalves];
   __m128 cutoff[kHalves], keep[kHalves], velocity[kHalves], level[kHalves], increment[kHalves];
-  gather(voices, [](const Voice& v) { return v.phase; }, phase);
-  gather(voices, [](const Voice& v) { return v.period; }, period);
   gather(voices, [](const Voice& v) { return v.filterState1; }, state1);
   gather(voices, [](const Voice& v) { return v.filterState2; }, state2);
   gather(voices, [](const Voice& v) { return v.cutoff; }, cutoff);
@@ -122,32 +200,37 @@ void runWave(Voice* voices, const double* steps, int32_t frames, float (*outputs
   gather(voices, [](const Voice& v) { return v.envelope.steadyStartLevel(); }, level);
   gather(voices, [](const Voice& v) { return v.envelope.steadyIncrement(); }, increment);
 
-  const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
-  const __m128 infinity = _mm_set1_ps(INFINITY);
-  const __m128d constantStep = _mm_set1_pd(voices[0].pitchFactor);
   for (int32_t i = 0; i < frames; ++i) {
-    const __m128d step = steps ? _mm_set1_pd(steps[i]) : constantStep;
+    const __m128 phase[kHalves] = {phases.current(0), phases.current(1)};
+    __m128 position[kHalves];
+    if (anyBeyondTwoCycles(phase, twoCycles)) {
+      for (int h = 0; h < kHalves; ++h) position[h] = positionInCycle(phase[h], cycle[h]);
+    } else {
+      for (int h = 0; h < kHalves; ++h) position[h] = positionInFirstTwoCycles(phase[h], cycle[h]);
+    }
+    phases.advance(i);
     for (int h = 0; h < kHalves; ++h) {
-      const __m128 s = wave.valueAt(phase[h], h);
-
-      phase[h] = advance(phase[h], step);
-      const __m128 beyond = _mm_cmpgt_ps(phase[h], period[h]);
-      phase[h] = _mm_sub_ps(phase[h], _mm_and_ps(beyond, period[h]));
-
+      const __m128 s = wave.valueAt(position[h], h);
       state1[h] = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(s, state2[h]), cutoff[h]), _mm_mul_ps(keep[h], state1[h]));
       state2[h] = _mm_add_ps(_mm_mul_ps(state1[h], cutoff[h]), _mm_mul_ps(keep[h], state2[h]));
-      const __m128 finite = _mm_cmplt_ps(_mm_and_ps(state2[h], magnitude), infinity);
-      state1[h] = _mm_and_ps(state1[h], finite);
-      state2[h] = _mm_and_ps(state2[h], finite);
 
       level[h] = _mm_add_ps(level[h], increment[h]);
       _mm_storeu_ps(outputs[i] + h * kHalfLanes, _mm_mul_ps(_mm_mul_ps(level[h], state2[h]), velocity[h]));
     }
   }
 
-  alignas(16) float values[5][VoiceLanes::kLanes];
+  // A filter that ran off to infinity or NaN stays there, so one look at the
+  // end finds it; then the run is left to Voice::tick, which restarts it
+  // from silence on the very sample.
+  const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+  const __m128 infinity = _mm_set1_ps(INFINITY);
+  const __m128 finite = _mm_and_ps(_mm_cmplt_ps(_mm_and_ps(state2[0], magnitude), infinity),
+                                   _mm_cmplt_ps(_mm_and_ps(state2[1], magnitude), infinity));
+  if (_mm_movemask_ps(finite) != 0xF) return false;
+
+  alignas(16) float values[4][VoiceLanes::kLanes];
+  phases.store(values[0]);
   for (int h = 0; h < kHalves; ++h) {
-    _mm_store_ps(values[0] + h * kHalfLanes, phase[h]);
     _mm_store_ps(values[1] + h * kHalfLanes, state1[h]);
     _mm_store_ps(values[2] + h * kHalfLanes, state2[h]);
     _mm_store_ps(values[3] + h * kHalfLanes, level[h]);
@@ -160,6 +243,17 @@ void runWave(Voice* voices, const double* steps, int32_t frames, float (*outputs
     voice.envelope.skipSteadyTicks(frames, values[3][k]);
     voice.lfoCounter += frames;
   }
+  return true;
+}
+
+template <typename Wave>
+bool runWave(Voice* voices, const double* steps, int32_t frames, float (*outputs)[VoiceLanes::kLanes]) {
+  const double pitchFactor = voices[0].pitchFactor;
+  if (steps) return runWave<Wave>(voices, DoubleStepPhases<StepPerFrame>(voices, {steps}), frames, outputs);
+  if (static_cast<double>(static_cast<float>(pitchFactor)) == pitchFactor) {
+    return runWave<Wave>(voices, FloatStepPhases(voices, static_cast<float>(pitchFactor)), frames, outputs);
+  }
+  return runWave<Wave>(voices, DoubleStepPhases<ConstantStep>(voices, {_mm_set1_pd(pitchFactor)}), frames, outputs);
 }
 
 }  // namespace
@@ -180,11 +274,11 @@ bool VoiceLanes::canRun(const Voice* voices) {
   return true;
 }
 
-void VoiceLanes::run(Voice* voices, const double* steps, int32_t frames, float (*outputs)[kLanes]) {
+bool VoiceLanes::run(Voice* voices, const double* steps, int32_t frames, float (*outputs)[kLanes]) {
   switch (kindOf(voices[0])) {
-    case Kind::Square: runWave<SquareWave>(voices, steps, frames, outputs); break;
-    case Kind::Saw: runWave<SawWave>(voices, steps, frames, outputs); break;
-    case Kind::Triangle: runWave<TriangleWave>(voices, steps, frames, outputs); break;
-    default: break;
+    case Kind::Square: return runWave<SquareWave>(voices, steps, frames, outputs);
+    case Kind::Saw: return runWave<SawWave>(voices, steps, frames, outputs);
+    case Kind::Triangle: return runWave<TriangleWave>(voices, steps, frames, outputs);
+    default: return false;
   }
 }

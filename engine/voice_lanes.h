@@ -31,5 +31,7 @@ class VoiceLanes {
   // Ticks the eight voices `frames` times and writes their outputs,
   // outputs[frame][voice]. The phase step of frame i is steps[i], or the
   // voices' pitch factor for every frame when steps is null (no vibrato).
-  static void run(Voice* voices, const double* steps, int32_t frames, float (*outputs)[kLanes]);
+  // Answers false, leaving the voices as they were, when a filter ran away
+  // (to infinity or NaN) during the run: Voice::tick must take it.
+  static bool run(Voice* voices, const double* steps, int32_t frames, float (*outputs)[kLanes]);
 };
