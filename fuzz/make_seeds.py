@@ -156,4 +156,6 @@ def write(folder, seeds):
 
 
 write(HERE / 'corpus' / 'plugin_fuzzer', PLUGIN_SEEDS)
+# The demo song is the one real-world file among the MIDI seeds.
+MIDI_SEEDS['demo.mid'] = (HERE.parent / 'examples' / 'demo.mid').read_bytes()
 write(HERE / 'corpus' / 'midi_file_fuzzer', MIDI_SEEDS)

@@ -8,9 +8,9 @@
 
 namespace {
 
-// Rates from telephone quality to the highest studio rate: the frame
+// The ends of the range quorlin-host accepts, and the usual rate: the frame
 // arithmetic is exact, so its limits show at the ends.
-constexpr int32_t kSampleRates[] = {8000, 44100, 384000};
+constexpr int32_t kSampleRates[] = {1000, 44100, 768000};
 
 std::string checkErrorLine(const char* message) {
   std::string line(message);
