@@ -11,7 +11,7 @@ namespace {
 constexpr float kMixMax = 32767.0f;
 constexpr float kMixMin = -32768.0f;
 
-float mixOf(const float (&outputs)[kMixedVoices]) {
+float mixOf(const float (&outputs)[kVoiceCount]) {
   float mix = 0.0f;
   for (float output : outputs) mix += output;
   if (mix > kMixMax) return kMixMax;
@@ -21,9 +21,9 @@ float mixOf(const float (&outputs)[kMixedVoices]) {
 
 // Four frames at once: the outputs are transposed so that each vector holds
 // one voice at four frames, and the sum runs voice by voice, as mixOf does.
-__m128 mixOfFour(const float (*outputs)[kMixedVoices]) {
+__m128 mixOfFour(const float (*outputs)[kVoiceCount]) {
   __m128 mix = _mm_setzero_ps();
-  for (int group = 0; group < kMixedVoices; group += 4) {
+  for (int group = 0; group < kVoiceCount; group += 4) {
     __m128 a = _mm_loadu_ps(outputs[0] + group);
     __m128 b = _mm_loadu_ps(outputs[1] + group);
     __m128 c = _mm_loadu_ps(outputs[2] + group);
@@ -37,7 +37,7 @@ __m128 mixOfFour(const float (*outputs)[kMixedVoices]) {
 
 }  // namespace
 
-void mixDown(const float (*voiceOutputs)[kMixedVoices], int32_t frames, float leftGain, float rightGain,
+void mixDown(const float (*voiceOutputs)[kVoiceCount], int32_t frames, float leftGain, float rightGain,
              float* left, float* right) {
   const __m128 leftGains = _mm_set1_ps(leftGain);
   const __m128 rightGains = _mm_set1_ps(rightGain);

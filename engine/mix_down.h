@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-constexpr int kMixedVoices = 8;
+#include "engine/voice_count.h"
 
-void mixDown(const float (*voiceOutputs)[kMixedVoices], int32_t frames, float leftGain, float rightGain,
+void mixDown(const float (*voiceOutputs)[kVoiceCount], int32_t frames, float leftGain, float rightGain,
              float* left, float* right);

@@ -131,9 +131,7 @@ int32_t SynthEngine::tickVoices(int32_t frames) {
     const double* steps = nullptr;
     if (first.modDepth != 0.0f) {
       vibratoSine.fill(first.lfoCounter, first.sampleRate, steady, phaseSteps);
-      for (int32_t i = 0; i < steady; ++i) {
-        phaseSteps[i] = (1.0 + phaseSteps[i]) * static_cast<double>(first.modDepth) + first.pitchFactor;
-      }
+      for (int32_t i = 0; i < steady; ++i) phaseSteps[i] = first.phaseStep(phaseSteps[i]);
       steps = phaseSteps;
     }
     if (VoiceLanes::run(voices, steps, steady, voiceOutputs)) return steady;

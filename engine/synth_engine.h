@@ -23,7 +23,7 @@
 
 class SynthEngine {
  public:
-  static constexpr int kVoiceCount = 8;
+  static constexpr int kVoiceCount = ::kVoiceCount;
 
   // Voices at 44100 Hz with the triangle selected, filter coefficients 0.999
   // and 0.999; output stage at volume 127, pan 64.
@@ -76,5 +76,5 @@ class SynthEngine {
   static constexpr int32_t kRunFrames = 256;
   VibratoSine vibratoSine;
   double phaseSteps[kRunFrames];
-  float voiceOutputs[kRunFrames][kMixedVoices];
+  float voiceOutputs[kRunFrames][kVoiceCount];
 };

@@ -35,11 +35,8 @@ float Voice::tick() {
 
   // Without the mod wheel the vibrato term is exactly 0 (the sine lies in
   // -1..1), so the sine is skipped.
-  const double vibrato =
-      modDepth == 0.0f
-          ? 0.0
-          : (1.0 + VibratoSine::at(lfoCounter, sampleRate)) * static_cast<double>(modDepth);
-  phase = static_cast<float>(static_cast<double>(phase) + (vibrato + pitchFactor));
+  const double step = modDepth == 0.0f ? pitchFactor : phaseStep(VibratoSine::at(lfoCounter, sampleRate));
+  phase = static_cast<float>(static_cast<double>(phase) + step);
   lfoCounter += 1.0;
   if (phase - period > 0.0f) phase = phase - period;
 

@@ -33,6 +33,11 @@ class Voice {
 
   // Advances one sample and returns the voice's output.
   float tick();
+  // The phase step of a tick whose vibrato sine is `vibratoSine`: the
+  // vibrato, (1 + sine) * depth, plus the pitch factor.
+  double phaseStep(double vibratoSine) const {
+    return (1.0 + vibratoSine) * static_cast<double>(modDepth) + pitchFactor;
+  }
 
   int32_t note = 0;
   float period = 0.0f;  // samples per cycle of the note

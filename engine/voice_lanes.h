@@ -21,10 +21,11 @@
 #include <cstdint>
 
 #include "engine/voice.h"
+#include "engine/voice_count.h"
 
 class VoiceLanes {
  public:
-  static constexpr int kLanes = 8;
+  static constexpr int kLanes = kVoiceCount;
 
   static bool canRun(const Voice* voices);
 
