@@ -2,18 +2,18 @@
 // counter, computed so that a run of consecutive counters costs a few
 // multiplications each instead of a full sine.
 //
-// The counter is split into an anchor, the multiple of 64 at or below it, and
-// an offset of 0..63. With x the argument at the counter, a the argument at
-// the anchor and t the argument at the offset (each computed as
+// The counter is split into an anchor, the multiple of 256 at or below it,
+// and an offset of 0..255. With x the argument at the counter, a the argument
+// at the anchor and t the argument at the offset (each computed as
 // n * 125.6 / rate, exactly like x), the sine is
 //     sin(a + t + e) = (sin a cos t + cos a sin t) + e (cos a cos t - sin a sin t)
 // where e = (x - a) - t is the tiny rounding difference between the two ways
-// of reaching x; both subtractions are exact. sin a and cos a change every 64
-// ticks, sin t and cos t only with the rate, so one run needs two full sines
-// per 64 ticks. The result lies within 6e-16 of the true sine (a few
-// roundings of values within an ulp): the vibrato adds it to 1 and scales it
-// by at most 0.0254 before it reaches the phase, so it is as good there as the
-// library's sine.
+// of reaching x; both subtractions are exact. sin a and cos a change every 256
+// ticks, sin t and cos t only with the rate, so a run needs two full sines per
+// 256 ticks. The result lies within 6e-16 of the true sine (a few roundings of
+// values within an ulp): the vibrato adds it to 1 and scales it by at most
+// 0.0254 before it reaches the phase, so it is as good there as the library's
+// sine.
 //
 // at() and fill() compute every value by the same operations in the same
 // order, so a voice ticked on its own and voices ticked together hear the very
@@ -22,7 +22,7 @@
 
 class VibratoSine {
  public:
-  static constexpr int kAnchorSpacing = 64;
+  static constexpr int kAnchorSpacing = 256;
 
   // The sine at one counter value.
   static double at(double counter, float rate);
@@ -39,7 +39,7 @@ class VibratoSine {
   static Angle angleAt(double counter, float rate);
   static double combine(const Angle& anchor, const Angle& offset, double error);
 
-  // The arguments, sines and cosines of the offsets 0..63 at tableRate.
+  // The arguments, sines and cosines of the offsets 0..255 at tableRate.
   float tableRate = 0.0f;  // no table yet
   double offsetArguments[kAnchorSpacing];
   double offsetSines[kAnchorSpacing];

@@ -6,7 +6,7 @@
 // Tolerance: none, every sample must be bit-identical. The two differ only in
 // their sine and 2^x: the engine's own functions against the C library's. The
 // engine's 2^x may disagree with the library's in the last bit of a double;
-// its vibrato sine (built from sines at 64-tick anchors) lies within 6e-16 of
+// its vibrato sine (built from sines at 256-tick anchors) lies within 6e-16 of
 // the true sine, the library's within 0.6e-16. Scaled by the vibrato depth
 // (at most 0.0254) such a difference is below 2e-17, under half an ulp of
 // the phase step (about 1), so the double step differs by at most one ulp,
