@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 #include "tools/tool_error.h"
 
@@ -102,4 +103,12 @@ int64_t parseNanoseconds(const std::string& option, const std::string& text, int
   for (int digit = fractionDigits; digit < 9; ++digit) fraction *= 10;
   if (!seenDigit || (seconds == maxSeconds && fraction > 0)) throw badValue(option, text, expected, usage);
   return seconds * 1000000000 + fraction;
+}
+
+std::pair<int32_t, float> parseIndexedValue(const std::string& option, const std::string& text,
+                                            const std::string& usage) {
+  const size_t equals = text.find('=');
+  if (equals == std::string::npos) throw usageError(option + " needs INDEX=VALUE, not '" + text + "'", usage);
+  const int64_t index = parseWholeNumber(option, text.substr(0, equals), 0, INT32_MAX, usage);
+  return {static_cast<int32_t>(index), parseFloatValue(option, text.substr(equals + 1), usage)};
 }

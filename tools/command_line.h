@@ -30,6 +30,10 @@ int64_t parseWholeNumber(const std::string& option, const std::string& text, int
 // same way on every platform.
 float parseFloatValue(const std::string& option, const std::string& text, const std::string& usage);
 
+// "INDEX=VALUE", as --param takes it: a whole index from 0 and a float value.
+std::pair<int32_t, float> parseIndexedValue(const std::string& option, const std::string& text,
+                                            const std::string& usage);
+
 // A non-negative decimal number of seconds with at most nine decimals, kept exact
 // in nanoseconds so that frame counts derived from it never depend on floating point.
 int64_t parseNanoseconds(const std::string& option, const std::string& text, int64_t maxSeconds,

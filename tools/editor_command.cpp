@@ -62,11 +62,8 @@ EditorOptions parseEditorOptions(const Arguments& args) {
     } else if (name == "--program") {
       options.session.program = static_cast<int32_t>(parseWholeNumber(name, value, 0, kMaxIndex, kEditorUsage));
     } else if (name == "--param") {
-      const size_t equals = value.find('=');
-      if (equals == std::string::npos) throw usageError("--param needs INDEX=VALUE, not '" + value + "'", kEditorUsage);
-      options.session.parameters.push_back(
-          {static_cast<int32_t>(parseWholeNumber(name, value.substr(0, equals), 0, kMaxIndex, kEditorUsage)),
-           parseFloatValue(name, value.substr(equals + 1), kEditorUsage)});
+      const auto [index, setting] = parseIndexedValue(name, value, kEditorUsage);
+      options.session.parameters.push_back({index, setting});
     } else if (name == "--screenshot") {
       if (value.empty()) throw usageError("--screenshot needs a file name", kEditorUsage);
       options.screenshotPath = value;

@@ -35,15 +35,6 @@ const std::vector<OptionDefinition> kRenderOptions = {
     {"--tail", true},   {"--format", true}, {"--quiet", false}, {"--help", false},
 };
 
-ParameterSetting parseParameter(const std::string& text) {
-  const size_t equals = text.find('=');
-  if (equals == std::string::npos) throw usageError("--param needs INDEX=VALUE, not '" + text + "'", kRenderUsage);
-  ParameterSetting setting;
-  setting.index = static_cast<int32_t>(parseWholeNumber("--param", text.substr(0, equals), 0, kMaxIndex, kRenderUsage));
-  setting.value = parseFloatValue("--param", text.substr(equals + 1), kRenderUsage);
-  return setting;
-}
-
 SampleFormat parseFormat(const std::string& text) {
   if (text == "f32") return SampleFormat::Float32;
   if (text == "s16") return SampleFormat::Int16;
@@ -71,7 +62,8 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
     } else if (name == "--program") {
       options.session.program = static_cast<int32_t>(parseWholeNumber(name, value, 0, kMaxIndex, kRenderUsage));
     } else if (name == "--param") {
-      options.session.parameters.push_back(parseParameter(value));
+      const auto [index, setting] = parseIndexedValue(name, value, kRenderUsage);
+      options.session.parameters.push_back({index, setting});
     } else if (name == "--tail") {
       options.tailNanoseconds = parseNanoseconds(name, value, kMaxTailSeconds, kRenderUsage);
     } else if (name == "--format") {
