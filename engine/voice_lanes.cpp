@@ -147,18 +147,15 @@ struct DoubleStepPhases {
   Steps steps;
 
   DoubleStepPhases(const Voice* voices, Steps stepsValue) : steps(stepsValue) {
-    alignas(16) float values[2][VoiceLanes::kLanes];
+    float values[2][VoiceLanes::kLanes];
     for (int k = 0; k < VoiceLanes::kLanes; ++k) {
       values[0][k] = voices[k].phase;
       values[1][k] = voices[k].period;
     }
     for (int q = 0; q < kPairs; ++q) {
-      phase[q] = pairAt(values[0] + 2 * q);
-      period[q] = pairAt(values[1] + 2 * q);
+      phase[q] = _mm_setr_ps(values[0][2 * q], values[0][2 * q + 1], 0.0f, 0.0f);
+      period[q] = _mm_setr_ps(values[1][2 * q], values[1][2 * q + 1], 0.0f, 0.0f);
     }
-  }
-  static __m128 pairAt(const float* values) {
-    return _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(values)));
   }
   __m128 current(int half) const { return _mm_movelh_ps(phase[2 * half], phase[2 * half + 1]); }
   void advance(int32_t frame) {
