@@ -4,10 +4,14 @@
 // instrument copies the host's events and calls render once per block.
 //
 // render runs on the audio thread: it allocates nothing, takes no lock,
-// makes no system call and throws nothing. The set* operations may be
-// called from another thread while a block renders; each writes voice fields
-// one aligned field at a time, so a voice may render one sample with part of
-// a group updated.
+// makes no system call and throws nothing. Between events it ticks the voices
+// in runs of up to kRunFrames samples, all eight together as SSE2 lanes
+// (VoiceLanes), reading their settings once per run. The set* operations may
+// be called from another thread while a block renders; each writes voice
+// fields one aligned field at a time, and a change made during a run is heard
+// from the next run on (a run may see part of a group updated). Called
+// between blocks, as the tests and hosts do, a change is heard from the
+// block's first sample.
 //
 // Whatever values arrive, no NaN or infinity reaches the output buffers.
 #pragma once
@@ -72,7 +76,8 @@ class SynthEngine {
   OutputStage outputStage;
 
   // Working space of renderFrames: the voices are ticked in runs of at most
-  // kRunFrames samples, their outputs kept here until they are mixed.
+  // kRunFrames samples (5.8 ms at 44.1 kHz), their outputs kept here until
+  // they are mixed.
   static constexpr int32_t kRunFrames = 256;
   VibratoSine vibratoSine;
   double phaseSteps[kRunFrames];
