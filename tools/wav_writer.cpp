@@ -38,6 +38,11 @@ void putLittleEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
+uint8_t* storeLittleEndian(uint8_t* out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out[i] = static_cast<uint8_t>(value >> (8 * i));
+  return out + bytes;
+}
+
 void putTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
 
 std::string systemError() { return std::strerror(errno); }
@@ -98,15 +103,14 @@ void WavWriter::writeBytes(const uint8_t* data, size_t count) {
   }
 }
 
-void WavWriter::encode(float sample) {
+uint8_t* WavWriter::encode(float sample, uint8_t* out) {
   const float magnitude = std::fabs(sample);
   if (magnitude > peak_) peak_ = magnitude;
   if (format_ == SampleFormat::Float32) {
     if (magnitude > 1.0f) ++clipped_;
     uint32_t bits = 0;
     std::memcpy(&bits, &sample, sizeof bits);
-    putLittleEndian(buffer_, bits, 4);
-    return;
+    return storeLittleEndian(out, bits, 4);
   }
   const bool is16 = format_ == SampleFormat::Int16;
   const double fullScale = is16 ? kInt16FullScale : kInt24FullScale;
@@ -126,13 +130,15 @@ void WavWriter::encode(float sample) {
   } else {
     code = static_cast<int32_t>(rounded);
   }
-  putLittleEndian(buffer_, static_cast<uint32_t>(code), is16 ? 2 : 3);
+  return storeLittleEndian(out, static_cast<uint32_t>(code), is16 ? 2 : 3);
 }
 
 void WavWriter::write(const float* const* channels, int32_t frames) {
-  buffer_.clear();
+  // Sized once for the largest block; a block's bytes go out in one write.
+  buffer_.resize(static_cast<size_t>(frames) * static_cast<size_t>(bytesPerFrame(format_, channels_)));
+  uint8_t* out = buffer_.data();
   for (int32_t frame = 0; frame < frames; ++frame) {
-    for (int channel = 0; channel < channels_; ++channel) encode(channels[channel][frame]);
+    for (int channel = 0; channel < channels_; ++channel) out = encode(channels[channel][frame], out);
   }
   writeBytes(buffer_.data(), buffer_.size());
   frames_ += static_cast<uint64_t>(frames);

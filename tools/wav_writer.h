@@ -44,7 +44,8 @@ class WavWriter {
  private:
   void writeHeader();
   void writeBytes(const uint8_t* data, size_t count);
-  void encode(float sample);
+  // Writes one sample's bytes at out and returns the place after them.
+  uint8_t* encode(float sample, uint8_t* out);
 
   std::string path_;
   std::string temporaryPath_;
