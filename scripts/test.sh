@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds both targets and runs every test: the README's test command.
 # Usage: scripts/test.sh [stage...]   (default: all stages in order)
-# Stages: deps linux windows crosscheck sanitize hosts
+# Stages: deps linux windows crosscheck sanitize hosts bench
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -43,12 +43,18 @@ stage_sanitize() {
      xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j"$jobs")
 }
 
+# The benchmarks must keep running; their figures are printed, never asserted.
+stage_bench() {
+  "${build_dir:-build}"/quorlin_engine_bench --benchmark_min_time=0.01 --benchmark_filter='<SynthEngine>'
+  bench/compare --build "${build_dir:-build}" --runs 5
+}
+
 stage_hosts() {
   BUILD_DIR="$root/build" BUILD_DIR_WIN="$root/build-win" bash tests/hosts/run.sh all
 }
 
 stages=("$@")
-[ ${#stages[@]} -eq 0 ] && stages=(deps linux windows crosscheck sanitize hosts)
+[ ${#stages[@]} -eq 0 ] && stages=(deps linux windows crosscheck sanitize hosts bench)
 for stage in "${stages[@]}"; do
   echo "== $stage" >&2
   "stage_$stage"
