@@ -270,6 +270,16 @@ struct VstEvents {
   VstEvent* events[2];
 };
 
+// A list's pointers. Hosts allocate the list with room for all numEvents of
+// them; the declared two-element array only marks where they start, so they
+// are reached through the list's address rather than through that array.
+inline VstEvent** eventEntries(VstEvents* list) {
+  return reinterpret_cast<VstEvent**>(reinterpret_cast<char*>(list) + offsetof(VstEvents, events));
+}
+inline VstEvent* const* eventEntries(const VstEvents* list) {
+  return reinterpret_cast<VstEvent* const*>(reinterpret_cast<const char*>(list) + offsetof(VstEvents, events));
+}
+
 struct VstPinProperties {
   char label[64];
   VstInt32 flags;

@@ -21,8 +21,9 @@ void PendingEvents::take(const VstEvents* list) {
     }
   }
 
+  VstEvent* const* entries = eventEntries(list);
   for (int32_t i = 0; i < listed && count < capacity; ++i) {
-    const VstEvent* event = list->events[i];
+    const VstEvent* event = entries[i];
     if (!event || event->type != kVstMidiType) continue;
     const VstMidiEvent* midi = reinterpret_cast<const VstMidiEvent*>(event);
     MidiEvent& copy = buffer[count++];

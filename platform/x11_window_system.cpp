@@ -182,6 +182,16 @@ void closeConnection() {
   display = nullptr;
 }
 
+// The connection stays open from the first editor to the module's unload:
+// each new connection makes GLX set its driver up again, and Mesa keeps part
+// of every set-up for good, so reconnecting per editor would leak on every
+// open and close.
+struct ConnectionCloser {
+  ~ConnectionCloser() {
+    if (display) closeConnection();
+  }
+} connectionCloser;
+
 void deliver(const XEvent& event) {
   const Window id = event.xany.window;
   ChildWindow* window = findWindow(id);
@@ -253,7 +263,6 @@ bool unregisterClass(const char* name, ModuleHandle) {
       break;
     }
   }
-  if (classes.empty()) closeConnection();
   return true;
 }
 

@@ -35,7 +35,7 @@ class EventList {
   explicit EventList(std::vector<VstMidiEvent> events) : records(std::move(events)) {
     storage.resize(sizeof(VstEvents) + records.size() * sizeof(VstEvent*));
     list()->numEvents = static_cast<VstInt32>(records.size());
-    for (size_t i = 0; i < records.size(); ++i) list()->events[i] = reinterpret_cast<VstEvent*>(&records[i]);
+    for (size_t i = 0; i < records.size(); ++i) eventEntries(list())[i] = reinterpret_cast<VstEvent*>(&records[i]);
   }
   VstEvents* list() { return reinterpret_cast<VstEvents*>(storage.data()); }
 
@@ -140,7 +140,7 @@ TEST(PendingEvents, WithoutMemoryForALongerListKeepsTheOldBufferAndTakesWhatFits
 TEST(PendingEvents, NullEntriesInAListAreSkipped) {
   PendingEvents pending;
   EventList list({midiEvent(0, 0x90, 60, 1), midiEvent(0, 0x90, 61, 1)});
-  list.list()->events[0] = nullptr;
+  eventEntries(list.list())[0] = nullptr;
   pending.take(list.list());
   ASSERT_EQ(pending.eventCount(), 1);
   EXPECT_EQ(pending.events()[0].data1, 61);

@@ -57,7 +57,7 @@ class Instrument {
       event.midiData[0] = static_cast<char>(midi[i].status);
       event.midiData[1] = static_cast<char>(midi[i].data1);
       event.midiData[2] = static_cast<char>(midi[i].data2);
-      list->events[i] = reinterpret_cast<VstEvent*>(&event);
+      eventEntries(list)[i] = reinterpret_cast<VstEvent*>(&event);
     }
     EXPECT_EQ(loaded.dispatch(effProcessEvents, 0, 0, list), 1);
   }

@@ -56,7 +56,7 @@ void receiveEvents(Probe& probe, const VstEvents* events) {
   std::string line = "events " + std::to_string(events->numEvents) + ":";
   probe.pendingCount = 0;
   for (int i = 0; i < events->numEvents; ++i) {
-    const VstEvent* event = events->events[i];
+    const VstEvent* event = eventEntries(events)[i];
     if (event->type != kVstMidiType || probe.pendingCount == kMaxEvents) continue;
     const VstMidiEvent& midi = *reinterpret_cast<const VstMidiEvent*>(event);
     probe.pending[probe.pendingCount++] = midi;
