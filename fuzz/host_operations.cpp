@@ -334,8 +334,7 @@ class OperationPlayer {
     std::vector<unsigned char> listStorage(offsetof(VstEvents, events) +
                                            static_cast<size_t>(std::max(count, 2)) * sizeof(VstEvent*));
     VstEvents* list = reinterpret_cast<VstEvents*>(listStorage.data());
-    // The list is declared with two entries and allocated with as many as it carries.
-    VstEvent** entries = reinterpret_cast<VstEvent**>(listStorage.data() + offsetof(VstEvents, events));
+    VstEvent** entries = eventEntries(list);
     // A host never lists more events than it hands over, but may list fewer.
     uint8_t countSelector = input.byte();
     list->numEvents = countSelector < 200 ? count : std::min(count, static_cast<int32_t>(countSelector) - 203);

@@ -16,7 +16,7 @@
 namespace {
 
 constexpr int kInstances = 8;
-constexpr int kBlocks = 400;  // about 4.6 seconds of audio per instance
+constexpr int kBlocks = 2000;  // about 23 seconds of audio per instance
 
 // Exact comparison: every instance computes the same operations on the same
 // inputs in the same order whichever thread runs it, so any difference at all
@@ -65,13 +65,17 @@ TEST(ConcurrentInstances, EightRenderOnTheirOwnThreadsAsTheyWouldAloneAndANinthI
   }
 
   while (rendering < kInstances) std::this_thread::yield();
+  // Through both names a host may look the entry point up by.
+  const VstPluginMainProc entries[2] = {quorlinModule().entry("main"), quorlinModule().entry("VSTPluginMain")};
   int refused = 0;
   for (int attempt = 0; attempt < 10; ++attempt) {
-    LoadedInstrument ninth(quietHost);
-    if (ninth.record() == nullptr) ++refused;
+    const VstPluginMainProc entry = entries[attempt % 2];
+    if (entry != nullptr && entry(quietHost) == nullptr) ++refused;
   }
   ninthAsked = true;
   for (std::thread& thread : threads) thread.join();
+  ASSERT_NE(entries[0], nullptr);
+  ASSERT_NE(entries[1], nullptr);
   EXPECT_EQ(refused, 10) << "a ninth instance was built while eight were alive";
 
   instruments.clear();

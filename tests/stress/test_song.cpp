@@ -62,8 +62,7 @@ void playSongBlock(AEffect* effect, int song, int block, float* left, float* rig
   std::vector<VstMidiEvent> events = blockEvents(song, block);
   std::vector<unsigned char> storage(offsetof(VstEvents, events) + std::max<size_t>(events.size(), 2) * sizeof(VstEvent*));
   VstEvents* list = reinterpret_cast<VstEvents*>(storage.data());
-  // The list is declared with two entries and allocated with as many as it carries.
-  VstEvent** entries = reinterpret_cast<VstEvent**>(storage.data() + offsetof(VstEvents, events));
+  VstEvent** entries = eventEntries(list);
   list->numEvents = static_cast<VstInt32>(events.size());
   for (size_t i = 0; i < events.size(); ++i) entries[i] = reinterpret_cast<VstEvent*>(&events[i]);
   effect->dispatcher(effect, effProcessEvents, 0, 0, list, 0.0f);
