@@ -12,9 +12,11 @@ down in steps of 30 ticks. Volume and pan are left alone.
 Usage: bench/make_dense_midi.py [OUT.mid]   (default: bench/dense.mid beside this script)
 """
 import math
-import struct
 import sys
 from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "scripts"))
+from smf import header, track  # noqa: E402
 
 TICKS = 480        # per quarter note, one beat
 TEMPO = 500000     # microseconds per quarter: 120 BPM
@@ -47,26 +49,13 @@ def beat_events(beat):
     return events
 
 
-def variable_length(value):
-    out = [value & 0x7F]
-    while value > 0x7F:
-        value >>= 7
-        out.insert(0, 0x80 | (value & 0x7F))
-    return bytes(out)
-
-
 def main():
     out = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parent / "dense.mid"
     events = [(0, 0, [0xFF, 0x51, 3, TEMPO >> 16, (TEMPO >> 8) & 0xFF, TEMPO & 0xFF])]
     for beat in range(BEATS):
         events += beat_events(beat)
-    data, now = b"", 0
-    for tick, _, payload in sorted(events, key=lambda event: (event[0], event[1])):
-        data += variable_length(tick - now) + bytes(payload)
-        now = tick
-    data += variable_length(BEATS * TICKS - now) + bytes([0xFF, 0x2F, 0x00])  # ends at exactly 60 s
-    track = b"MTrk" + struct.pack(">I", len(data)) + data
-    out.write_bytes(b"MThd" + struct.pack(">IHHH", 6, 0, 1, TICKS) + track)
+    # Ends at exactly 60 s.
+    out.write_bytes(header(0, 1, TICKS) + track(events, BEATS * TICKS))
     notes = sum(1 for _, _, payload in events if payload[0] == 0x90)
     print(f"{out}: {BEATS * TEMPO / 1e6:.0f} s, {notes} notes, {len(events)} events")
 

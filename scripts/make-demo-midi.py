@@ -15,9 +15,10 @@ used only where no other note starts.
 
 Usage: scripts/make-demo-midi.py [OUT.mid]   (default: examples/demo.mid)
 """
-import struct
 import sys
 from pathlib import Path
+
+from smf import header, track
 
 TICKS = 480  # per quarter note
 BAR = 4 * TICKS
@@ -148,24 +149,6 @@ def check_modulation(events):
         assert not [t for t in starts if begin < t <= end], f"a note-on interrupts ticks {begin}-{end}"
 
 
-def variable_length(value):
-    out = [value & 0x7F]
-    while value > 0x7F:
-        value >>= 7
-        out.insert(0, 0x80 | (value & 0x7F))
-    return bytes(out)
-
-
-def track(events, end_tick):
-    """A track chunk from (tick, order, bytes); at equal ticks lower order comes first."""
-    data, now = b"", 0
-    for tick, _, payload in sorted(events, key=lambda event: (event[0], event[1])):
-        data += variable_length(tick - now) + bytes(payload)
-        now = tick
-    data += variable_length(end_tick - now) + bytes([0xFF, 0x2F, 0x00])
-    return b"MTrk" + struct.pack(">I", len(data)) + data
-
-
 def main():
     out = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent / "examples" / "demo.mid"
     notes = note_events()
@@ -180,7 +163,7 @@ def main():
     bends = [(tick, 2, [0xE0, 0, value]) for tick, _, value in BENDS]
     # Note-offs before note-ons at the same tick; controllers after the notes they shape.
     tracks = [track(conductor, end), track(notes, end), track(controls + bends, end)]
-    out.write_bytes(b"MThd" + struct.pack(">IHHH", 6, 1, len(tracks), TICKS) + b"".join(tracks))
+    out.write_bytes(header(1, len(tracks), TICKS) + b"".join(tracks))
     print(f"{out}: {seconds(end):.1f} s, {sum(1 for _, kind, _ in notes if kind == 1)} notes")
 
 

@@ -17,6 +17,10 @@ import math
 import struct
 import sys
 import xml.etree.ElementTree as ElementTree
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / 'scripts'))
+import smf  # noqa: E402
 
 MELODY_BEATS_PER_MINUTE = 120.0
 LMMS_TICKS_PER_BEAT = 48  # LMMS counts 192 ticks in a 4/4 bar
@@ -129,32 +133,14 @@ def read_wav(path):
 def write_midi(notes, path):
     """A format-0 standard MIDI file at the melody's tempo, channel 1."""
     seconds_per_tick = 60.0 / MELODY_BEATS_PER_MINUTE / MIDI_TICKS_PER_BEAT
-    events = []
-    for note in notes:
-        on = round(note.start / seconds_per_tick)
-        off = round(note.end / seconds_per_tick)
-        events.append((on, 1, bytes([0x90, note.pitch, note.velocity])))
-        events.append((off, 0, bytes([0x80, note.pitch, 0])))
-    events.sort(key=lambda event: (event[0], event[1]))  # note-offs first at equal times
     microseconds_per_beat = round(60e6 / MELODY_BEATS_PER_MINUTE)
-    track = bytearray(b'\x00\xff\x51\x03' + microseconds_per_beat.to_bytes(3, 'big'))
-    now = 0
-    for tick, _, message in events:
-        track += variable_length(tick - now) + message
-        now = tick
-    track += b'\x00\xff\x2f\x00'
+    events = [(0, -1, [0xFF, 0x51, 3] + list(microseconds_per_beat.to_bytes(3, 'big')))]
+    for note in notes:
+        events.append((round(note.start / seconds_per_tick), 1, [0x90, note.pitch, note.velocity]))
+        events.append((round(note.end / seconds_per_tick), 0, [0x80, note.pitch, 0]))  # offs first at equal times
+    end = max(tick for tick, _, _ in events)
     with open(path, 'wb') as midi:
-        midi.write(b'MThd' + struct.pack('>IHHH', 6, 0, 1, MIDI_TICKS_PER_BEAT))
-        midi.write(b'MTrk' + struct.pack('>I', len(track)) + track)
-
-
-def variable_length(value):
-    groups = [value & 0x7F]
-    value >>= 7
-    while value:
-        groups.append(0x80 | (value & 0x7F))
-        value >>= 7
-    return bytes(reversed(groups))
+        midi.write(smf.header(0, 1, MIDI_TICKS_PER_BEAT) + smf.track(events, end))
 
 
 # ---------------------------------------------------------------- analysis
