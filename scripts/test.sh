@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds both targets and runs every test: the README's test command.
 # Usage: scripts/test.sh [stage...]   (default: all stages in order)
-# Stages: deps linux windows crosscheck sanitize hosts bench
+# Stages: deps linux windows crosscheck sanitize valgrind fuzz hosts bench
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -43,6 +43,15 @@ stage_sanitize() {
      xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j"$jobs")
 }
 
+stage_valgrind() {
+  bash scripts/valgrind-demo.sh
+}
+
+# A minute of fuzzing for each fuzzer, after every committed input is replayed.
+stage_fuzz() {
+  bash scripts/fuzz.sh 60
+}
+
 # The benchmarks must keep running; their figures are printed, never asserted.
 stage_bench() {
   "${build_dir:-build}"/quorlin_engine_bench --benchmark_min_time=0.01 --benchmark_filter='<SynthEngine>'
@@ -54,7 +63,7 @@ stage_hosts() {
 }
 
 stages=("$@")
-[ ${#stages[@]} -eq 0 ] && stages=(deps linux windows crosscheck sanitize hosts bench)
+[ ${#stages[@]} -eq 0 ] && stages=(deps linux windows crosscheck sanitize valgrind fuzz hosts bench)
 for stage in "${stages[@]}"; do
   echo "== $stage" >&2
   "stage_$stage"
