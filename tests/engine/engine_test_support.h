@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/envelope.h"
 #include "engine/midi_event.h"
 #include "engine/render_cursor.h"
 
@@ -40,4 +41,15 @@ template <typename Synth>
 StereoBlock renderBlock(Synth& synth, const std::vector<MidiEvent>& events, int32_t frames) {
   RenderCursor cursor;
   return renderBlock(synth, events, cursor, frames);
+}
+
+// An envelope with its five settings, in samples and levels.
+inline Envelope withSettings(float attack, float peak, float decay, float sustain, float release) {
+  Envelope envelope;
+  envelope.attackLength = attack;
+  envelope.peakLevel = peak;
+  envelope.decayLength = decay;
+  envelope.sustainLevel = sustain;
+  envelope.releaseLength = release;
+  return envelope;
 }

@@ -4,6 +4,8 @@
 // after it must be the one that changes the stage.
 #include <gtest/gtest.h>
 
+#include "engine_test_support.h"
+
 #include <cmath>
 #include <random>
 #include <vector>
@@ -47,16 +49,6 @@ void expectSteadyRunsMatchTicks(Envelope& envelope, int32_t limit, int total) {
     }
     done += steady;
   }
-}
-
-Envelope withSettings(float attack, float peak, float decay, float sustain, float release) {
-  Envelope envelope;
-  envelope.attackLength = attack;
-  envelope.peakLevel = peak;
-  envelope.decayLength = decay;
-  envelope.sustainLevel = sustain;
-  envelope.releaseLength = release;
-  return envelope;
 }
 
 }  // namespace

@@ -4,22 +4,14 @@
 
 #include <vector>
 
+#include "engine_test_support.h"
+
 namespace {
 
 std::vector<float> ticks(Envelope& envelope, int count) {
   std::vector<float> levels;
   for (int i = 0; i < count; ++i) levels.push_back(envelope.tick());
   return levels;
-}
-
-Envelope withSettings(float attack, float peak, float decay, float sustain, float release) {
-  Envelope envelope;
-  envelope.attackLength = attack;
-  envelope.peakLevel = peak;
-  envelope.decayLength = decay;
-  envelope.sustainLevel = sustain;
-  envelope.releaseLength = release;
-  return envelope;
 }
 
 }  // namespace
