@@ -20,6 +20,7 @@ stage_linux() {
 stage_windows() {
   bash scripts/test-windows.sh build-win
   bash scripts/test-editor-wine.sh build build-win
+  bash scripts/test-editor-wine-mouse.sh build build-win
 }
 
 # The same song rendered by the Linux and the Windows build must be the same

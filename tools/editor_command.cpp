@@ -1,6 +1,7 @@
 // `quorlin-host editor`: opens a plug-in's editor in a window of the host's
 // own, as a desktop host would, and keeps it alive until the window is
-// closed; or, with --screenshot, saves a picture of it and ends.
+// closed; or, with --screenshot, saves a picture of it and ends. With
+// --print-parameters it then tells what the editor was used to dial in.
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -15,7 +16,8 @@
 namespace {
 
 const char* const kEditorUsage =
-    "quorlin-host editor [--plugin PATH] [--program P] [--param I=V]... [--screenshot FILE.png] [--after MS]";
+    "quorlin-host editor [--plugin PATH] [--program P] [--param I=V]... [--screenshot FILE.png] [--after MS] "
+    "[--print-parameters]";
 
 const char* const kEditorHelp =
     "usage: quorlin-host editor [options]\n"
@@ -27,6 +29,9 @@ const char* const kEditorHelp =
     "  --screenshot FILE    save a PNG picture of the window and end instead of waiting\n"
     "  --after MS           milliseconds to let the editor draw before the picture, 0 to 600000\n"
     "                       (default 500)\n"
+    "  --print-parameters   when the window closes (or the picture is saved), print each\n"
+    "                       parameter of the current program as a line \"INDEX VALUE\"\n"
+    "                       to standard output\n"
     "  --help               this text\n"
     "\n"
     "Exit status: 0 done, 1 the picture could not be written, 2 bad usage or no display,\n"
@@ -39,7 +44,7 @@ constexpr std::chrono::milliseconds kIdlePeriod(33);
 
 const std::vector<OptionDefinition> kEditorOptions = {
     {"--plugin", true}, {"--program", true}, {"--param", true},
-    {"--screenshot", true}, {"--after", true}, {"--help", false},
+    {"--screenshot", true}, {"--after", true}, {"--print-parameters", false}, {"--help", false},
 };
 
 struct EditorOptions {
@@ -48,6 +53,7 @@ struct EditorOptions {
   SessionSettings session;
   std::string screenshotPath;  // none when empty
   int64_t afterMilliseconds = 500;
+  bool printParameters = false;
 };
 
 EditorOptions parseEditorOptions(const Arguments& args) {
@@ -69,6 +75,8 @@ EditorOptions parseEditorOptions(const Arguments& args) {
       options.screenshotPath = value;
     } else if (name == "--after") {
       options.afterMilliseconds = parseWholeNumber(name, value, 0, kMaxAfterMilliseconds, kEditorUsage);
+    } else if (name == "--print-parameters") {
+      options.printParameters = true;
     }
   }
   return options;
@@ -86,6 +94,40 @@ class OpenEditor {
   PluginSession& session;
 };
 
+// Nine significant digits tell every float apart, so the printed value reads
+// back as exactly the one the plug-in holds.
+void printParameters(PluginSession& session) {
+  // getParameter takes the effect as non-const only because the interface is C.
+  AEffect& effect = const_cast<AEffect&>(session.effect());
+  for (VstInt32 index = 0; index < effect.numParams; ++index) {
+    std::printf("%d %.9g\n", static_cast<int>(index), static_cast<double>(effect.getParameter(&effect, index)));
+  }
+  std::fflush(stdout);
+}
+
+// Opens the editor in a window of its own and runs it until the window is
+// closed or, with a screenshot asked for, the picture is saved.
+void runEditorWindow(PluginSession& session, const EditorOptions& options) {
+  ERect* rect = nullptr;
+  session.dispatch(effEditGetRect, 0, 0, &rect);
+  if (!rect || rect->right <= rect->left || rect->bottom <= rect->top) {
+    throw ToolError(kExitBadModule, session.modulePath() + ": the plug-in's editor gives no size");
+  }
+  HostWindow window("quorlin-host editor: " + session.modulePath(), rect->right - rect->left, rect->bottom - rect->top);
+  OpenEditor editor(session, window.parentHandle());
+
+  const auto opened = std::chrono::steady_clock::now();
+  const std::chrono::milliseconds after(options.afterMilliseconds);
+  while (window.handleEvents()) {
+    session.dispatch(effEditIdle);
+    if (!options.screenshotPath.empty() && std::chrono::steady_clock::now() - opened >= after) {
+      writePngFile(options.screenshotPath, window.capture());
+      return;
+    }
+    std::this_thread::sleep_for(kIdlePeriod);
+  }
+}
+
 }  // namespace
 
 int editorCommand(const Arguments& args) {
@@ -102,24 +144,7 @@ int editorCommand(const Arguments& args) {
     throw ToolError(kExitBadModule, module.path() + ": the plug-in has no editor");
   }
   session.start();
-
-  ERect* rect = nullptr;
-  session.dispatch(effEditGetRect, 0, 0, &rect);
-  if (!rect || rect->right <= rect->left || rect->bottom <= rect->top) {
-    throw ToolError(kExitBadModule, module.path() + ": the plug-in's editor gives no size");
-  }
-  HostWindow window("quorlin-host editor: " + module.path(), rect->right - rect->left, rect->bottom - rect->top);
-  OpenEditor editor(session, window.parentHandle());
-
-  const auto opened = std::chrono::steady_clock::now();
-  const std::chrono::milliseconds after(options.afterMilliseconds);
-  while (window.handleEvents()) {
-    session.dispatch(effEditIdle);
-    if (!options.screenshotPath.empty() && std::chrono::steady_clock::now() - opened >= after) {
-      writePngFile(options.screenshotPath, window.capture());
-      break;
-    }
-    std::this_thread::sleep_for(kIdlePeriod);
-  }
+  runEditorWindow(session, options);
+  if (options.printParameters) printParameters(session);
   return kExitSuccess;
 }

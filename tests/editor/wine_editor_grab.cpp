@@ -1,5 +1,8 @@
 // wine_editor_grab OUT.png: saves the picture that the Windows build's editor
 // draws under Wine, read from the Linux side of the X server.
+// wine_editor_grab --drag X Y DX: drags with the left button, through real
+// pointer events (XTest), from (X, Y) of the editor to DX pixels to the side,
+// then closes quorlin-host's window as a user would.
 //
 // Wine 8.0 renders an OpenGL child window (the editor inside the host's
 // window) into an X window of its own, redirected off screen with XComposite
@@ -8,15 +11,23 @@
 // quorlin-host.exe runs, writes its contents as a PNG, and says how much of it
 // the screen shows inside the host's window.
 //
-// Exit status: 0 written; 1 error; 2 the window is not there (yet); 3 the
-// window is there but blank, all one colour (not drawn yet).
+// Exit status: 0 written (dragged); 1 error; 2 the window is not there (yet);
+// 3 the window is there but blank, all one colour (not drawn yet).
+//
+// Wine routes pointer input on a top-level X window to its Win32 child
+// windows by hit-testing, so the editor gets the drag although its pixels
+// never reach the screen. The editor sits at the host window's client origin,
+// which is the X window's own origin: Wine leaves the frame to a window manager.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tools/png_writer.h"
@@ -131,14 +142,74 @@ int grab(const std::string& outputPath) {
   return kGrabbed;
 }
 
+// The steps a hand makes of a short drag, and the pause Wine gets to turn
+// each pointer event into the editor's messages.
+constexpr int kDragSteps = 6;
+constexpr std::chrono::milliseconds kEventPause(50);
+
+void pause() { std::this_thread::sleep_for(kEventPause); }
+
+// Asks the window to close, as a window manager does for its close button.
+void closeWindow(Display* display, Window window) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display, window, False, NoEventMask, &event);
+  XSync(display, False);
+}
+
+int drag(int x, int y, int dx) {
+  XSetErrorHandler(ignoreXError);
+  XSession session;
+  const Window host = findHostWindow(session);
+  if (host == None) {
+    std::fprintf(stderr, "wine_editor_grab: quorlin-host's window is not on this display\n");
+    return kNoWindow;
+  }
+  Display* display = session.display();
+  int rootX = 0, rootY = 0;
+  Window unused;
+  if (!XTranslateCoordinates(display, host, DefaultRootWindow(display), x, y, &rootX, &rootY, &unused)) {
+    throw std::runtime_error("quorlin-host's window is on another screen");
+  }
+  session.movePointer(rootX, rootY);
+  pause();
+  session.pressButton();
+  pause();
+  for (int step = 1; step <= kDragSteps; ++step) {
+    session.movePointer(rootX + dx * step / kDragSteps, rootY);
+    pause();
+  }
+  session.releaseButton();
+  pause();
+  closeWindow(display, host);
+  return kGrabbed;
+}
+
+int parseInteger(const char* text) {
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || value < -10000 || value > 10000) {
+    throw std::runtime_error(std::string("'") + text + "' is not a whole number of pixels");
+  }
+  return static_cast<int>(value);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: wine_editor_grab OUT.png   (on the X server where quorlin-host.exe runs)\n");
+  const bool dragging = argc == 5 && std::strcmp(argv[1], "--drag") == 0;
+  if (argc != 2 && !dragging) {
+    std::fprintf(stderr,
+                 "usage: wine_editor_grab OUT.png | --drag X Y DX   (on the X server where quorlin-host.exe runs)\n");
     return kFailed;
   }
   try {
+    if (dragging) return drag(parseInteger(argv[2]), parseInteger(argv[3]), parseInteger(argv[4]));
     return grab(argv[1]);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "wine_editor_grab: %s\n", error.what());
