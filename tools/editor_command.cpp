@@ -97,10 +97,8 @@ class OpenEditor {
 // Nine significant digits tell every float apart, so the printed value reads
 // back as exactly the one the plug-in holds.
 void printParameters(PluginSession& session) {
-  // getParameter takes the effect as non-const only because the interface is C.
-  AEffect& effect = const_cast<AEffect&>(session.effect());
-  for (VstInt32 index = 0; index < effect.numParams; ++index) {
-    std::printf("%d %.9g\n", static_cast<int>(index), static_cast<double>(effect.getParameter(&effect, index)));
+  for (VstInt32 index = 0; index < session.effect().numParams; ++index) {
+    std::printf("%d %.9g\n", static_cast<int>(index), static_cast<double>(session.parameter(index)));
   }
   std::fflush(stdout);
 }

@@ -54,6 +54,7 @@ class PluginSession {
   void process(float** inputs, float** outputs, int32_t frames);
 
   VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
+  float parameter(VstInt32 index) { return effect_->getParameter(effect_, index); }
   const AEffect& effect() const { return *effect_; }
   const std::string& modulePath() const { return modulePath_; }
 
