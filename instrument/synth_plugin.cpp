@@ -6,13 +6,12 @@
 
 namespace {
 
-constexpr int32_t kParameterCountForHost = kParameterCount;
-
+// Negative indices read as huge unsigned ones and fall outside too.
 bool isParameterIndex(int32_t index) { return static_cast<uint32_t>(index) < static_cast<uint32_t>(kParameterCount); }
 
 }  // namespace
 
-SynthPlugin::SynthPlugin(audioMasterCallback host) : EffectBaseX(host, kProgramCount, kParameterCountForHost) {
+SynthPlugin::SynthPlugin(audioMasterCallback host) : EffectBaseX(host, kProgramCount, kParameterCount) {
   programs = new (std::nothrow) ProgramRecord[kProgramCount];
   if (!programs) throw -1;
   for (int i = 0; i < kProgramCount; ++i) std::snprintf(programs[i].name, ProgramRecord::kNameLimit, "Default %d", i);
