@@ -26,56 +26,11 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 linux="$(realpath -m "${1:-$root/build}")"
 windows="$(realpath -m "${2:-$root/build-win}")"
-# Long enough for a slow first start of Wine; a drawn editor shows within seconds.
-readonly wait_seconds=90
 
-fail() {
-  echo "test-editor-wine: FAIL: $*" >&2
-  exit 1
-}
-
-[ -f "$linux/CMakeCache.txt" ] || fail "$linux is not a configured Linux build folder"
-[ -f "$windows/CMakeCache.txt" ] || fail "$windows is not a configured Windows build folder"
-work="$windows/editor-wine"
-rm -rf "$work"
-mkdir -p "$work"
-
-cmake --build "$linux" -j2 --target editor_screenshot_tests wine_editor_grab >"$work/build.log" 2>&1 ||
-  fail "building the Linux tools failed; see $work/build.log"
-cmake --build "$windows" -j2 --target quorlin quorlin-host >>"$work/build.log" 2>&1 ||
-  fail "building quorlin-host.exe and quorlin.dll failed; see $work/build.log"
-
-export WINEPREFIX="$windows/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export LIBGL_ALWAYS_SOFTWARE=1
-
-xvfb_pid="" host_pid=""
-cleanup() {
-  if [ -n "$host_pid" ]; then kill "$host_pid" 2>/dev/null || true; fi
-  wineserver -k 2>/dev/null || true
-  wineserver -w 2>/dev/null || true
-  if [ -n "$host_pid" ]; then wait "$host_pid" 2>/dev/null || true; fi
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
-}
-trap cleanup EXIT
-
-# Xvfb picks a free display itself and writes its number once it accepts connections.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(tail -n 1 "$work/xvfb.log")"
-  sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb gave no display number within 10 s"
-DISPLAY=":$(head -n 1 "$work/display")"
-export DISPLAY
-
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  { wineboot -i && wineserver -w; } >"$work/wineboot.log" 2>&1 || fail "wineboot failed; see $work/wineboot.log"
-fi
+check=test-editor-wine
+# shellcheck source=scripts/wine-editor-session.sh
+source "$root/scripts/wine-editor-session.sh"
+start_wine_editor_session editor-wine editor_screenshot_tests wine_editor_grab
 
 # Without --screenshot the host keeps its window, and so the editor, open.
 mapfile -t arguments <"$root/tests/editor/screenshot_arguments.txt"
