@@ -5,10 +5,10 @@ ContextEntry contextTable[kEditorSlots] = {};
 int32_t openCount = 0;
 uint32_t panelTexture = 0;
 
-SynthPlugin* pluginOfWindow(platform::WindowHandle window) {
+const WindowEntry* ownerOfWindow(platform::WindowHandle window) {
   if (!window) return nullptr;
   for (const WindowEntry& entry : windowTable) {
-    if (entry.window == window) return entry.plugin;
+    if (entry.window == window) return entry.plugin ? &entry : nullptr;
   }
   return nullptr;
 }

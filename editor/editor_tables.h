@@ -9,13 +9,15 @@
 
 #include "platform/window_system.h"
 
-class SynthPlugin;
+class KnobAngles;
+class SoundSettings;
 
 constexpr int kEditorSlots = 8;
 
 struct WindowEntry {
   platform::WindowHandle window;  // set by open
-  SynthPlugin* plugin;            // the owner; null while the entry is free
+  SoundSettings* plugin;          // the owner; null while the entry is free
+  KnobAngles* knobs;              // the owner's editor's knobs
 };
 
 struct ContextEntry {
@@ -30,8 +32,8 @@ extern int32_t openCount;
 /// The GL texture name generated last (each context numbers its own textures).
 extern uint32_t panelTexture;
 
-/// The plug-in whose editor owns the window, or null (none, or its plug-in is gone).
-SynthPlugin* pluginOfWindow(platform::WindowHandle window);
+/// The entry of the editor that owns the window, or null (none, or its plug-in is gone).
+const WindowEntry* ownerOfWindow(platform::WindowHandle window);
 /// The window's context entry, or null when it has none.
 ContextEntry* contextOfWindow(platform::WindowHandle window);
 /// A destroyed window's handle may be given to a new window: forget it everywhere.

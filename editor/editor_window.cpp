@@ -1,12 +1,10 @@
 #include "editor/editor_window.h"
 
 #include "editor/editor_tables.h"
-#include "editor/gl_editor.h"
 #include "editor/gl_scene.h"
 #include "editor/mouse_editing.h"
 #include "editor/scene_renderer.h"
 #include "host/module_instance.h"
-#include "instrument/synth_plugin.h"
 
 const char* const kEditorClassName = "quorlinClass";
 
@@ -23,8 +21,7 @@ void unregisterEditorClass() { platform::unregisterClass(kEditorClassName, modul
 // goes on to the default procedure, which is what marks a paint done.
 intptr_t WINDOW_PROC_CALL editorWindowProc(platform::WindowHandle window, uint32_t message, uintptr_t wParam,
                                            intptr_t lParam) {
-  SynthPlugin* plugin = pluginOfWindow(window);
-  GlEditor* editor = plugin ? plugin->glEditor : nullptr;
+  const WindowEntry* owner = ownerOfWindow(window);
   const ContextEntry* context = contextOfWindow(window);
   platform::DeviceContext dc = platform::getDeviceContext(window);
   // With no context of its own, none stays current: GL calls for this window
@@ -44,19 +41,19 @@ intptr_t WINDOW_PROC_CALL editorWindowProc(platform::WindowHandle window, uint32
       break;
     }
     case platform::messagePaint:
-      if (editor) {
-        renderScene(*editor);
+      if (owner) {
+        renderScene(*owner->knobs);
         platform::swapBuffers(dc);
       }
       break;
     case platform::messageLeftButtonDown:
-      if (editor) pressLeftButton(*editor, window, platform::mouseX(lParam), platform::mouseY(lParam));
+      if (owner) pressLeftButton(*owner->knobs, window, platform::mouseX(lParam), platform::mouseY(lParam));
       break;
     case platform::messageMouseMove:
-      if (editor) moveMouse(*editor, window, platform::mouseX(lParam));
+      if (owner) moveMouse(*owner->knobs, window, platform::mouseX(lParam));
       break;
     case platform::messageLeftButtonUp:
-      if (editor) releaseLeftButton(*plugin, *editor, window);
+      if (owner) releaseLeftButton(*owner->plugin, *owner->knobs, window);
       break;
     default:
       break;

@@ -5,18 +5,14 @@
 #include "editor/panel_pixels.h"
 #include "editor/scene_geometry.h"
 #include "host/module_instance.h"
-#include "instrument/synth_plugin.h"
 
 namespace {
 
 ERect editorRect = {0, 0, kEditorHeight, kEditorWidth};
 
-// A value of 0.5 stands straight up; 0 and 1 turn the knob 120 degrees either way.
-constexpr double kDegreesPerValue = -240.0;
-
-WindowEntry* entryOf(const GlEditor* editor) {
+WindowEntry* entryOf(const KnobAngles* knobs) {
   for (WindowEntry& entry : windowTable) {
-    if (entry.plugin && entry.plugin->glEditor == editor) return &entry;
+    if (entry.plugin && entry.knobs == knobs) return &entry;
   }
   return nullptr;
 }
@@ -25,10 +21,10 @@ WindowEntry* entryOf(const GlEditor* editor) {
 
 // A freed entry may still name the window its last owner left behind; the new
 // owner starts without it, so that window cannot show or edit this instrument.
-GlEditor::GlEditor(SynthPlugin* plugin) : EditorBase(plugin) {
+GlEditor::GlEditor(EffectBase* effect, SoundSettings* sound) : EditorBase(effect) {
   for (WindowEntry& entry : windowTable) {
     if (!entry.plugin) {
-      entry = WindowEntry{nullptr, plugin};
+      entry = WindowEntry{nullptr, sound, &knobs};
       return;
     }
   }
@@ -37,7 +33,7 @@ GlEditor::GlEditor(SynthPlugin* plugin) : EditorBase(plugin) {
 
 GlEditor::~GlEditor() {
   if (isOpen) close();
-  if (WindowEntry* entry = entryOf(this)) entry->plugin = nullptr;
+  if (WindowEntry* entry = entryOf(&knobs)) entry->plugin = nullptr;
 }
 
 int32_t GlEditor::getRect(ERect** rect) {
@@ -58,7 +54,7 @@ int32_t GlEditor::open(void* parent) {
     isOpen = true;
   }
   window = platform::createChildWindow(kEditorClassName, parent, kEditorWidth, kEditorHeight, moduleInstance);
-  if (WindowEntry* entry = entryOf(this)) entry->window = window;
+  if (WindowEntry* entry = entryOf(&knobs)) entry->window = window;
   return 1;
 }
 
@@ -81,8 +77,6 @@ void GlEditor::idle() {
 }
 
 void GlEditor::setKnobs(const KnobValues& values) {
-  for (int knob = 0; knob < kKnobCount; ++knob) {
-    knobAngles[kKnobLayout[knob].parameter] = (values[knob] - 0.5) * kDegreesPerValue;
-  }
+  knobs.turnTo(values);
   if (window) platform::invalidateWindow(window);
 }

@@ -2,22 +2,18 @@
 // 300 by 200 child window of the host's window.
 #pragma once
 
-#include <array>
 #include <cstdint>
 
+#include "editor/knob_angles.h"
+#include "editor/sound_settings.h"
 #include "host/editor_base.h"
 #include "platform/window_system.h"
 
-class SynthPlugin;
-
-// Knob order: waveform, cutoff, damping, attackTime, peakLevel, decayTime,
-// sustainLevel, releaseTime.
-using KnobValues = std::array<double, 8>;
-
 class GlEditor : public EditorBase {
  public:
-  /// Claims one of the module's eight editor entries; throws the integer -1 when all are taken.
-  explicit GlEditor(SynthPlugin* plugin);
+  /// Claims one of the module's eight editor entries for the plug-in whose
+  /// sound the knobs set; throws the integer -1 when all are taken.
+  GlEditor(EffectBase* effect, SoundSettings* sound);
   /// Closes the editor if the host did not, and frees the entry for a later instance.
   ~GlEditor() override;
   GlEditor(const GlEditor&) = delete;
@@ -36,17 +32,15 @@ class GlEditor : public EditorBase {
   /// Turns the knobs to a program's values (knob order) and asks for a repaint.
   void setKnobs(const KnobValues& values);
 
-  /// A knob's rotation in degrees, by parameter number: 0 points straight up,
-  /// positive turns counter-clockwise as the user sees it.
-  double knobAngle(int parameter) const { return knobAngles[parameter]; }
-  void setKnobAngle(int parameter, double angle) { knobAngles[parameter] = angle; }
+  /// A knob's rotation in degrees, by parameter number (see KnobAngles).
+  double knobAngle(int parameter) const { return knobs.angle(parameter); }
   /// The editor's own child window; null while closed.
   platform::WindowHandle windowHandle() const { return window; }
 
  private:
   platform::WindowHandle window = nullptr;
   bool isOpen = false;
-  // Indexed by parameter number, not knob position; filled by setKnobs when
-  // the plug-in applies its first program, before any window exists.
-  double knobAngles[8] = {};
+  // Filled by setKnobs when the plug-in applies its first program, before any
+  // window exists.
+  KnobAngles knobs;
 };

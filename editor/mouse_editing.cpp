@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "editor/gl_editor.h"
-#include "instrument/synth_plugin.h"
+#include "editor/knob_angles.h"
+#include "editor/sound_settings.h"
 
 const KnobHotspot knobHotspots[kKnobCount] = {
     {67, 85}, {177, 85}, {233, 85}, {32, 135}, {93, 135}, {149, 135}, {205, 135}, {264, 135},
@@ -54,7 +54,7 @@ float knobValue(double angle) {
 
 // A press beside the knobs also ends any drag whose button-up never came
 // (the capture was lost), so no later move turns a knob that is not held.
-void pressLeftButton(GlEditor& editor, platform::WindowHandle window, int x, int y) {
+void pressLeftButton(const KnobAngles& knobs, platform::WindowHandle window, int x, int y) {
   dragAnchorX = x;
   dragKnob = hitKnob(x, y);
   if (dragKnob == kNoKnob) {
@@ -63,11 +63,11 @@ void pressLeftButton(GlEditor& editor, platform::WindowHandle window, int x, int
   }
   dragging = 1;
   platform::setCapture(window);
-  dragAnchorX = x + wholeDegrees(editor.knobAngle(kKnobLayout[dragKnob].parameter));
+  dragAnchorX = x + wholeDegrees(knobs.angle(kKnobLayout[dragKnob].parameter));
 }
 
 // Only sideways movement counts: a pixel to the left is a degree counter-clockwise.
-void moveMouse(GlEditor& editor, platform::WindowHandle window, int x) {
+void moveMouse(KnobAngles& knobs, platform::WindowHandle window, int x) {
   if (!dragging) {
     platform::setCursor(window, platform::MouseCursor::arrow);
     return;
@@ -76,20 +76,20 @@ void moveMouse(GlEditor& editor, platform::WindowHandle window, int x) {
   int32_t angle = dragAnchorX - x;
   if (angle < -kWholeAngleLimit) angle = -kWholeAngleLimit;
   if (angle > kWholeAngleLimit) angle = kWholeAngleLimit;
-  editor.setKnobAngle(kKnobLayout[dragKnob].parameter, angle);
+  knobs.setAngle(kKnobLayout[dragKnob].parameter, angle);
   platform::invalidateWindow(window);
 }
 
 // Whatever the press hit, the release sends every knob's value: the sound and
 // the current program change only now.
-void releaseLeftButton(SynthPlugin& plugin, const GlEditor& editor, platform::WindowHandle window) {
+void releaseLeftButton(SoundSettings& sound, const KnobAngles& knobs, platform::WindowHandle window) {
   float values[kParameterCount];
   for (int parameter = 0; parameter < kParameterCount; ++parameter) {
-    values[parameter] = knobValue(editor.knobAngle(parameter));
+    values[parameter] = knobValue(knobs.angle(parameter));
   }
-  plugin.setWaveform(values[waveform]);
-  plugin.setFilter(values[cutoff], values[damping]);
-  plugin.setEnvelope(values[attackTime], values[peakLevel], values[decayTime], values[sustainLevel],
+  sound.setWaveform(values[waveform]);
+  sound.setFilter(values[cutoff], values[damping]);
+  sound.setEnvelope(values[attackTime], values[peakLevel], values[decayTime], values[sustainLevel],
                      values[releaseTime]);
   platform::setCursor(window, platform::MouseCursor::arrow);
   platform::releaseCapture();

@@ -7,8 +7,8 @@
 #include "editor/scene_geometry.h"
 #include "platform/window_system.h"
 
-class GlEditor;
-class SynthPlugin;
+class KnobAngles;
+class SoundSettings;
 
 /// What a press beside all knobs leaves as the dragged knob.
 constexpr int kNoKnob = kKnobCount;
@@ -24,6 +24,6 @@ int hitKnob(int x, int y);
 /// A knob angle as a parameter value: +120 degrees give 0, -120 give 0.9984.
 float knobValue(double angle);
 
-void pressLeftButton(GlEditor& editor, platform::WindowHandle window, int x, int y);
-void moveMouse(GlEditor& editor, platform::WindowHandle window, int x);
-void releaseLeftButton(SynthPlugin& plugin, const GlEditor& editor, platform::WindowHandle window);
+void pressLeftButton(const KnobAngles& knobs, platform::WindowHandle window, int x, int y);
+void moveMouse(KnobAngles& knobs, platform::WindowHandle window, int x);
+void releaseLeftButton(SoundSettings& sound, const KnobAngles& knobs, platform::WindowHandle window);

@@ -1,7 +1,7 @@
 #include "editor/scene_renderer.h"
 
 #include "editor/editor_tables.h"
-#include "editor/gl_editor.h"
+#include "editor/knob_angles.h"
 #include "editor/knob_model.h"
 #include "editor/scene_geometry.h"
 #include "platform/opengl.h"
@@ -61,11 +61,11 @@ void drawKnob(double x, double y, double z, double angle) {
 
 // The knobs go first and the depth test settles where they meet the panel,
 // which hides the lowest 0.1 of each.
-void renderScene(const GlEditor& editor) {
+void renderScene(const KnobAngles& knobs) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glLoadIdentity();
   for (const KnobPlacement& knob : kKnobLayout) {
-    drawKnob(knob.x, knob.y, -kKnobDepth, editor.knobAngle(knob.parameter));
+    drawKnob(knob.x, knob.y, -kKnobDepth, knobs.angle(knob.parameter));
   }
   drawPanel();
   glFinish();

@@ -3,8 +3,8 @@
 #include <exception>
 #include <vector>
 
-#include "tools/midi_file.h"
-#include "tools/midi_schedule.h"
+#include "tools/files/midi_file.h"
+#include "tools/files/midi_schedule.h"
 
 namespace {
 

@@ -17,7 +17,7 @@ SynthPlugin::SynthPlugin(audioMasterCallback host) : EffectBaseX(host, kProgramC
   for (int i = 0; i < kProgramCount; ++i) std::snprintf(programs[i].name, ProgramRecord::kNameLimit, "Default %d", i);
 
   try {
-    glEditor = new (std::nothrow) GlEditor(this);
+    glEditor = new (std::nothrow) GlEditor(this, this);
   } catch (int) {
     delete[] programs;
     throw -1;
@@ -45,8 +45,7 @@ SynthPlugin::SynthPlugin(audioMasterCallback host) : EffectBaseX(host, kProgramC
 
 SynthPlugin::~SynthPlugin() {
   delete engine;
-  // The editor finds its table entry through glEditor while it is destroyed,
-  // and the base must not destroy it a second time.
+  // The base must not destroy the editor a second time.
   delete glEditor;
   attachEditor(nullptr);
   glEditor = nullptr;

@@ -14,12 +14,13 @@
 #include <cstdint>
 
 #include "editor/gl_editor.h"
+#include "editor/sound_settings.h"
 #include "engine/synth_engine.h"
 #include "host/effect_base_x.h"
 #include "instrument/pending_events.h"
 #include "instrument/program_record.h"
 
-class SynthPlugin : public EffectBaseX {
+class SynthPlugin : public EffectBaseX, public SoundSettings {
  public:
   static constexpr int kProgramCount = 4;
 
@@ -55,11 +56,11 @@ class SynthPlugin : public EffectBaseX {
 
   // The only ways a parameter reaches the sound: each stores into the
   // current program, then sets all eight voices.
-  void setWaveform(float value);
-  void setFilter(float cutoffValue, float dampingValue);
-  void setEnvelope(float attack, float peak, float decay, float sustain, float release);
+  void setWaveform(float value) override;
+  void setFilter(float cutoffValue, float dampingValue) override;
+  void setEnvelope(float attack, float peak, float decay, float sustain, float release) override;
 
-  /// The editor's window table finds its editor through this.
+  /// The editor the host's edit opcodes reach.
   GlEditor* glEditor = nullptr;
 
  private:

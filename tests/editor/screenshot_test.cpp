@@ -8,7 +8,7 @@
 #include <string>
 
 #include "png_reader.h"
-#include "tools/png_writer.h"
+#include "tools/files/png_writer.h"
 
 namespace {
 

@@ -30,7 +30,7 @@
 #include <thread>
 #include <vector>
 
-#include "tools/png_writer.h"
+#include "tools/files/png_writer.h"
 #include "x_session.h"
 
 namespace {

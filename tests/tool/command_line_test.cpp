@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "tools/command_line.h"
-#include "tools/tool_error.h"
+#include "tools/commands/command_line.h"
+#include "tools/system/tool_error.h"
 
 namespace {
 

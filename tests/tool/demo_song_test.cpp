@@ -12,9 +12,9 @@
 #include "engine/synth_engine.h"
 #include "test_folder.h"
 #include "tool_process.h"
-#include "tools/command_line.h"
-#include "tools/midi_file.h"
-#include "tools/midi_schedule.h"
+#include "tools/commands/command_line.h"
+#include "tools/files/midi_file.h"
+#include "tools/files/midi_schedule.h"
 
 namespace {
 

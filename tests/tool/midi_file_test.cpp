@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "midi_bytes.h"
-#include "tools/midi_file.h"
+#include "tools/files/midi_file.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "midi_bytes.h"
-#include "tools/midi_file.h"
-#include "tools/midi_schedule.h"
+#include "tools/files/midi_file.h"
+#include "tools/files/midi_schedule.h"
 
 namespace {
 

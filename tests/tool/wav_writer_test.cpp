@@ -8,9 +8,9 @@
 #include <string>
 
 #include "test_folder.h"
-#include "tools/tool_error.h"
+#include "tools/system/tool_error.h"
 #include "wav_reading.h"
-#include "tools/wav_writer.h"
+#include "tools/files/wav_writer.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "tools/midi_file.h"
+#include "tools/files/midi_file.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include "tools/tool_error.h"
+#include "tools/system/tool_error.h"
 
 namespace {
 

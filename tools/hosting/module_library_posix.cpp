@@ -1,8 +1,8 @@
 #include <dlfcn.h>
 
-#include "tools/module_library.h"
-#include "tools/system_services.h"
-#include "tools/tool_error.h"
+#include "tools/hosting/module_library.h"
+#include "tools/system/system_services.h"
+#include "tools/system/tool_error.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/midi_schedule.h"
+#include "tools/files/midi_schedule.h"
 
 #include <algorithm>
 

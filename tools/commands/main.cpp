@@ -5,8 +5,8 @@
 #include <new>
 #include <string>
 
-#include "tools/subcommands.h"
-#include "tools/tool_error.h"
+#include "tools/commands/subcommands.h"
+#include "tools/system/tool_error.h"
 
 namespace {
 

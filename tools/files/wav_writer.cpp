@@ -1,11 +1,11 @@
-#include "tools/wav_writer.h"
+#include "tools/files/wav_writer.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 
-#include "tools/system_services.h"
-#include "tools/tool_error.h"
+#include "tools/system/system_services.h"
+#include "tools/system/tool_error.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/vst2_abi.h"
-#include "tools/midi_schedule.h"
+#include "tools/files/midi_schedule.h"
 
 class VstEventList {
  public:

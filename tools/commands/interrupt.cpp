@@ -1,4 +1,4 @@
-#include "tools/interrupt.h"
+#include "tools/commands/interrupt.h"
 
 #include <csignal>
 

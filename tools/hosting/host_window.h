@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tools/png_writer.h"
+#include "tools/files/png_writer.h"
 
 class HostWindow {
  public:

@@ -1,8 +1,8 @@
 #include <windows.h>
 
-#include "tools/host_window.h"
-#include "tools/system_services.h"
-#include "tools/tool_error.h"
+#include "tools/hosting/host_window.h"
+#include "tools/system/system_services.h"
+#include "tools/system/tool_error.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "tools/system_services.h"
+#include "tools/system/system_services.h"
 
 std::string executableDirectory() {
   char buffer[MAX_PATH];

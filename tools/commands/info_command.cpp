@@ -1,12 +1,14 @@
+// `quorlin-host info`: describes a module: identity, flags, programs, parameters,
+// what it can do and its output pins.
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "tools/command_line.h"
-#include "tools/module_library.h"
-#include "tools/plugin_session.h"
-#include "tools/subcommands.h"
-#include "tools/tool_error.h"
+#include "tools/commands/command_line.h"
+#include "tools/hosting/module_library.h"
+#include "tools/hosting/plugin_session.h"
+#include "tools/commands/subcommands.h"
+#include "tools/system/tool_error.h"
 
 namespace {
 

@@ -1,20 +1,21 @@
+// `quorlin-host render`: plays a MIDI file through a plug-in into a WAV file.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 
-#include "tools/interrupt.h"
-#include "tools/midi_file.h"
-#include "tools/midi_schedule.h"
-#include "tools/module_library.h"
-#include "tools/plugin_session.h"
-#include "tools/progress_bar.h"
-#include "tools/render_options.h"
-#include "tools/subcommands.h"
-#include "tools/system_services.h"
-#include "tools/tool_error.h"
-#include "tools/vst_event_list.h"
-#include "tools/wav_writer.h"
+#include "tools/commands/interrupt.h"
+#include "tools/files/midi_file.h"
+#include "tools/files/midi_schedule.h"
+#include "tools/hosting/module_library.h"
+#include "tools/hosting/plugin_session.h"
+#include "tools/commands/progress_bar.h"
+#include "tools/commands/render_options.h"
+#include "tools/commands/subcommands.h"
+#include "tools/system/system_services.h"
+#include "tools/system/tool_error.h"
+#include "tools/hosting/vst_event_list.h"
+#include "tools/files/wav_writer.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "tools/plugin_session.h"
+#include "tools/hosting/plugin_session.h"
 
 #include <algorithm>
 
-#include "tools/host_callback.h"
-#include "tools/module_library.h"
-#include "tools/tool_error.h"
+#include "tools/hosting/host_callback.h"
+#include "tools/hosting/module_library.h"
+#include "tools/system/tool_error.h"
 
 PluginSession::PluginSession(const ModuleLibrary& module) : modulePath_(module.path()) {
   effect_ = module.entryPoint()(hostCallback);

@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <thread>
 
-#include "tools/command_line.h"
-#include "tools/host_window.h"
-#include "tools/module_library.h"
-#include "tools/plugin_session.h"
-#include "tools/subcommands.h"
-#include "tools/tool_error.h"
+#include "tools/commands/command_line.h"
+#include "tools/hosting/host_window.h"
+#include "tools/hosting/module_library.h"
+#include "tools/hosting/plugin_session.h"
+#include "tools/commands/subcommands.h"
+#include "tools/system/tool_error.h"
 
 namespace {
 

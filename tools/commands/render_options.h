@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/plugin_session.h"
-#include "tools/wav_writer.h"
+#include "tools/hosting/plugin_session.h"
+#include "tools/files/wav_writer.h"
 
 struct RenderOptions {
   bool help = false;

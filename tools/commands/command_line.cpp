@@ -1,10 +1,10 @@
-#include "tools/command_line.h"
+#include "tools/commands/command_line.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 
-#include "tools/tool_error.h"
+#include "tools/system/tool_error.h"
 
 namespace {
 

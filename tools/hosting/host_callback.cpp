@@ -1,4 +1,4 @@
-#include "tools/host_callback.h"
+#include "tools/hosting/host_callback.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/midi_file.h"
+#include "tools/files/midi_file.h"
 
 // Songs longer than this are refused as corrupt rather than rendered for days.
 constexpr int64_t kMaxSongSeconds = 24 * 60 * 60;

@@ -1,7 +1,7 @@
-#include "tools/render_options.h"
+#include "tools/commands/render_options.h"
 
-#include "tools/command_line.h"
-#include "tools/tool_error.h"
+#include "tools/commands/command_line.h"
+#include "tools/system/tool_error.h"
 
 const char* const kRenderUsage = "quorlin-host render [options] IN.mid OUT.wav";
 

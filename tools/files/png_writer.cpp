@@ -1,10 +1,10 @@
-#include "tools/png_writer.h"
+#include "tools/files/png_writer.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "tools/system_services.h"
-#include "tools/tool_error.h"
+#include "tools/system/system_services.h"
+#include "tools/system/tool_error.h"
 
 namespace {
 

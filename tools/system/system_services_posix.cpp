@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tools/system_services.h"
+#include "tools/system/system_services.h"
 
 std::string executableDirectory() {
   std::vector<char> buffer(4096);

@@ -1,8 +1,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include "tools/host_window.h"
-#include "tools/tool_error.h"
+#include "tools/hosting/host_window.h"
+#include "tools/system/tool_error.h"
 
 struct HostWindow::State {
   Display* display;

@@ -1,0 +1,16 @@
+#include "editor/knob_angles.h"
+
+#include "editor/scene_geometry.h"
+
+namespace {
+
+// A value of 0.5 stands straight up; 0 and 1 turn the knob 120 degrees either way.
+constexpr double kDegreesPerValue = -240.0;
+
+}  // namespace
+
+void KnobAngles::turnTo(const KnobValues& values) {
+  for (int knob = 0; knob < kKnobCount; ++knob) {
+    angles[kKnobLayout[knob].parameter] = (values[knob] - 0.5) * kDegreesPerValue;
+  }
+}
