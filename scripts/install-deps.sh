@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a job needs, only those still missing.
-# Usage: scripts/install-deps.sh GROUP...   (groups: build windows editor hosts fuzz bench)
+# Usage: scripts/install-deps.sh GROUP...   (groups: build windows editor hosts fuzz bench package)
 set -euo pipefail
 
 packages_for() {
@@ -11,6 +11,7 @@ packages_for() {
     hosts)   echo "ardour qtractor muse lmms:i386 lmms-vst-server:i386 amsynth wine wine32:i386 xvfb xauth python3" ;;
     fuzz)    echo "clang-14 libfuzzer-14-dev libclang-rt-14-dev valgrind" ;;
     bench)   echo "libbenchmark-dev amsynth" ;;
+    package) echo "dpkg-dev" ;;
     *) echo "install-deps: unknown group '$1'" >&2; exit 2 ;;
   esac
 }
