@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the three targets in Release and makes their packages with CPack,
-# leaving the five files in packages/: for Linux x86-64 a .deb and a .tar.gz,
-# for Windows a .zip for 32-bit and one for 64-bit hosts. Uses the build
+# leaving five files in packages/: for Linux x86-64 a .deb and a .tar.gz, for
+# Windows a .zip for 32-bit and one for 64-bit hosts, and their SHA256SUMS. Uses the build
 # folders scripts/test.sh uses (build, build-win, build-win64), so after a
 # test run it only packs.
 # Usage: scripts/package.sh
@@ -24,6 +24,8 @@ for target in linux i686 x86_64; do
   fi
   cp "$dir"/packages/quorlin* packages/
 done
-ls -l packages | tail -n +2 | awk '{ print "package: " $NF " (" $5 " bytes)" }'
+# For checking a download: sha256sum -c SHA256SUMS --ignore-missing
+(cd packages && sha256sum quorlin* >SHA256SUMS)
+ls -l packages | tail -n +2 | awk '{ print "package: packages/" $NF " (" $5 " bytes)" }'
 count=$(find packages -maxdepth 1 -type f | wc -l)
 [ "$count" -eq 5 ] || { echo "package: made $count files, not 5" >&2; exit 1; }

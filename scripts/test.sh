@@ -6,9 +6,9 @@
 # Usage: scripts/test.sh [stage...]   (default: all stages in order)
 # Stages: deps selftest linux win32 win64 crosscheck package sanitize valgrind
 #         fuzz hosts bench   ("windows" stands for win32 win64)
-# A stage is a function stage_NAME; its checks go through tally_run (one
-# script or command each) or tally_ctest, and anything else that fails in it
-# stops the stage and counts as one failure.
+# A stage is a function stage_NAME; its checks go through `check` (one script
+# or command each) or `check_tests` (a build folder's ctest), and anything else
+# that fails in it stops the stage and counts as one failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -21,6 +21,10 @@ source scripts/tally.sh
 source scripts/wine-prefix.sh
 # shellcheck source=scripts/private-x-server.sh
 source scripts/private-x-server.sh
+
+# A failed check is counted, and the stage goes on with its next one.
+check() { tally_run "$@" || true; }
+check_tests() { tally_ctest "$@" || true; }
 
 stage_deps() {
   bash scripts/install-deps.sh build windows editor hosts fuzz bench package
@@ -50,7 +54,7 @@ status 8
 stage_selftest() {
   local scratch
   scratch=$(mktemp -d)
-  tally_run "a build folder without tests fails the run with a clear line" empty_build_fails "$scratch"
+  check "a build folder without tests fails the run with a clear line" empty_build_fails "$scratch"
   rm -rf "$scratch"
 }
 
@@ -58,15 +62,15 @@ stage_linux() {
   build_targets linux all
   trap stop_private_x_server EXIT
   start_private_x_server build/x-server
-  tally_ctest "Linux tests" build -j"$jobs"
+  check_tests "Linux tests" build -j"$jobs"
 }
 
 # A Windows target's tests under Wine, then its editor's picture and mouse
 # editing under Wine.
 windows_stage() {
-  tally_run "Windows $1 tests under Wine" bash scripts/test-windows.sh "$1"
-  tally_run "Windows $1 editor picture under Wine" bash scripts/test-editor-wine.sh "$1"
-  tally_run "Windows $1 editor mouse editing under Wine" bash scripts/test-editor-wine-mouse.sh "$1"
+  check "Windows $1 tests under Wine" bash scripts/test-windows.sh "$1"
+  check "Windows $1 editor picture under Wine" bash scripts/test-editor-wine.sh "$1"
+  check "Windows $1 editor mouse editing under Wine" bash scripts/test-editor-wine-mouse.sh "$1"
 }
 stage_win32() { windows_stage i686; }
 stage_win64() { windows_stage x86_64; }
@@ -92,7 +96,8 @@ expect_bitness_message() {
   host=$(build_dir "$1") module="Z:$(build_dir "$2")/quorlin.dll"
   case "$1" in i686) own=32 other=64 ;; *) own=64 other=32 ;; esac
   expected="quorlin-host: $module is a $other-bit module; this quorlin-host.exe is $own-bit"
-  message=$(use_build_wine "$host" && wine "$host/quorlin-host.exe" info --plugin "$module" 2>&1 >/dev/null)
+  # Wine hands a Windows program's text lines over with their carriage returns.
+  message=$(use_build_wine "$host" && wine "$host/quorlin-host.exe" info --plugin "$module" 2>&1 >/dev/null | tr -d '\r')
   echo "$message"
   [ "$message" = "$expected" ] || { echo "expected: $expected"; return 1; }
 }
@@ -106,16 +111,16 @@ stage_crosscheck() {
     render_demo "$target" "$(build_dir "$target")/demo-$target.wav"
   done
   for target in i686 x86_64; do
-    tally_run "demo from the Linux and the Windows $target builds: identical files" \
+    check "demo from the Linux and the Windows $target builds: identical files" \
       cmp build/demo-linux.wav "$(build_dir "$target")/demo-$target.wav"
   done
-  tally_run "64-bit quorlin-host.exe names a 32-bit module as such" expect_bitness_message x86_64 i686
-  tally_run "32-bit quorlin-host.exe names a 64-bit module as such" expect_bitness_message i686 x86_64
+  check "64-bit quorlin-host.exe names a 32-bit module as such" expect_bitness_message x86_64 i686
+  check "32-bit quorlin-host.exe names a 64-bit module as such" expect_bitness_message i686 x86_64
 }
 
 stage_package() {
-  tally_run "packages: all five built" bash scripts/package.sh
-  tally_run "packages: installed paths, version, demo and Ardour's scan" bash scripts/test-packages.sh
+  check "packages: all five built" bash scripts/package.sh
+  check "packages: installed paths, version, demo and Ardour's scan" bash scripts/test-packages.sh
 }
 
 stage_sanitize() {
@@ -124,27 +129,27 @@ stage_sanitize() {
   cmake --build build-asan -j"$jobs"
   trap stop_private_x_server EXIT
   start_private_x_server build-asan/x-server
-  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 tally_ctest "Linux tests, sanitized" build-asan -j"$jobs"
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 check_tests "Linux tests, sanitized" build-asan -j"$jobs"
 }
 
 stage_valgrind() {
-  tally_run "demo render under valgrind memcheck" bash scripts/valgrind-demo.sh
+  check "demo render under valgrind memcheck" bash scripts/valgrind-demo.sh
 }
 
 # A minute of fuzzing for each fuzzer, after every committed input is replayed.
 stage_fuzz() {
-  tally_run "fuzzers: committed inputs and 60 s each" bash scripts/fuzz.sh 60
+  check "fuzzers: committed inputs and 60 s each" bash scripts/fuzz.sh 60
 }
 
 # The benchmarks must keep running; their figures are printed, never asserted.
 stage_bench() {
-  tally_run "engine benchmarks run" build/quorlin_engine_bench --benchmark_min_time=0.01 \
+  check "engine benchmarks run" build/quorlin_engine_bench --benchmark_min_time=0.01 \
     --benchmark_filter='<SynthEngine>'
-  tally_run "bench/compare runs" bench/compare --build build --runs 5
+  check "bench/compare runs" bench/compare --build build --runs 5
 }
 
 stage_hosts() {
-  tally_run "hosts" env BUILD_DIR="$root/build" BUILD_DIR_WIN="$(build_dir i686)" bash tests/hosts/run.sh all
+  check "hosts" env BUILD_DIR="$root/build" BUILD_DIR_WIN="$(build_dir i686)" bash tests/hosts/run.sh all
 }
 
 requested=("$@")
