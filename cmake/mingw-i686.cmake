@@ -1,13 +1,3 @@
-# Cross-build for 32-bit Windows with Debian's mingw-w64 i686 toolchain.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-build for 32-bit Windows.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-# The posix threading variant: its C++ library has std::mutex, which GoogleTest
-# needs. Everything is linked statically, so no threading DLL ships beside.
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

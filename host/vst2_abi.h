@@ -1,9 +1,9 @@
 // The VST 2 binary interface, declared from its published numbers.
 //
-// Shared by the module, the test host and quorlin-host. On the 32-bit target
+// Shared by the module, the test host and quorlin-host. On 32-bit Windows
 // every pointer-sized field is 32 bits wide and AEffect is 144 bytes; on
-// x86-64 the value arguments, answers and reserved words are pointer-sized,
-// which is the layout 64-bit hosts use.
+// x86-64 (Linux and Windows) the value arguments, answers and reserved words
+// are pointer-sized, which is the layout 64-bit hosts use: AEffect is 192 bytes.
 #pragma once
 
 #include <cstddef>
@@ -88,6 +88,31 @@ static_assert(offsetof(AEffect, uniqueID) == 72, "uniqueID");
 static_assert(offsetof(AEffect, version) == 76, "version");
 static_assert(offsetof(AEffect, processReplacing) == 80, "processReplacing");
 static_assert(offsetof(AEffect, future) == 84, "future");
+#elif UINTPTR_MAX == UINT64_MAX
+// Linux x86-64 and 64-bit Windows alike: pointer-sized fields at 8-byte places.
+static_assert(sizeof(AEffect) == 192, "AEffect must be 192 bytes on a 64-bit target");
+static_assert(offsetof(AEffect, magic) == 0, "magic");
+static_assert(offsetof(AEffect, dispatcher) == 8, "dispatcher");
+static_assert(offsetof(AEffect, process) == 16, "process");
+static_assert(offsetof(AEffect, setParameter) == 24, "setParameter");
+static_assert(offsetof(AEffect, getParameter) == 32, "getParameter");
+static_assert(offsetof(AEffect, numPrograms) == 40, "numPrograms");
+static_assert(offsetof(AEffect, numParams) == 44, "numParams");
+static_assert(offsetof(AEffect, numInputs) == 48, "numInputs");
+static_assert(offsetof(AEffect, numOutputs) == 52, "numOutputs");
+static_assert(offsetof(AEffect, flags) == 56, "flags");
+static_assert(offsetof(AEffect, resvd1) == 64, "resvd1");
+static_assert(offsetof(AEffect, resvd2) == 72, "resvd2");
+static_assert(offsetof(AEffect, initialDelay) == 80, "initialDelay");
+static_assert(offsetof(AEffect, realQualities) == 84, "realQualities");
+static_assert(offsetof(AEffect, offQualities) == 88, "offQualities");
+static_assert(offsetof(AEffect, ioRatio) == 92, "ioRatio");
+static_assert(offsetof(AEffect, object) == 96, "object");
+static_assert(offsetof(AEffect, user) == 104, "user");
+static_assert(offsetof(AEffect, uniqueID) == 112, "uniqueID");
+static_assert(offsetof(AEffect, version) == 116, "version");
+static_assert(offsetof(AEffect, processReplacing) == 120, "processReplacing");
+static_assert(offsetof(AEffect, future) == 128, "future");
 #endif
 
 // Flags of AEffect::flags.
@@ -269,6 +294,14 @@ struct VstEvents {
   VstIntPtr reserved;
   VstEvent* events[2];
 };
+
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(offsetof(VstEvents, reserved) == 4 && offsetof(VstEvents, events) == 8,
+              "the event list's entries start at 8 on the 32-bit target");
+#elif UINTPTR_MAX == UINT64_MAX
+static_assert(offsetof(VstEvents, reserved) == 8 && offsetof(VstEvents, events) == 16,
+              "the event list's entries start at 16 on a 64-bit target");
+#endif
 
 // A list's pointers. Hosts allocate the list with room for all numEvents of
 // them; the declared two-element array only marks where they start, so they

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # The main job: builds the module and quorlin-host, renders the demo song to
-# demo.wav and prints the render's summary line.
+# demo.wav and prints the render's summary line. Shares the build folder with
+# scripts/test.sh, configured the same way, and builds only these two.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh build
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUORLIN_TESTS=OFF >/dev/null
-cmake --build build -j"$(nproc 2>/dev/null || echo 2)" --target quorlin quorlin-host >/dev/null
+# shellcheck source=scripts/builds.sh
+source scripts/builds.sh
+build_targets linux quorlin quorlin-host >/dev/null
 params=$(grep -E '^--param' examples/README 2>/dev/null | tr '\n' ' ' || true)
 # shellcheck disable=SC2086
 build/quorlin-host render $params examples/demo.mid demo.wav

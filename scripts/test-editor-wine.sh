@@ -20,12 +20,11 @@
 # Runs on a private Xvfb with the Wine prefix of the Windows build folder;
 # stops that X server and the prefix's wineserver on exit. About 3 s when the
 # builds are up to date and the prefix exists (a new prefix adds about 10 s).
-# Usage: scripts/test-editor-wine.sh [LINUX_BUILD] [WINDOWS_BUILD]   (defaults: build, build-win)
+# Usage: scripts/test-editor-wine.sh [i686|x86_64]   (the Windows target; default i686)
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
-linux="$(realpath -m "${1:-$root/build}")"
-windows="$(realpath -m "${2:-$root/build-win}")"
+target="${1:-i686}"
 
 check=test-editor-wine
 # shellcheck source=scripts/wine-editor-session.sh
@@ -79,5 +78,5 @@ if [ "$shown" = 0 ]; then
 else
   presented="read from Wine's off-screen X window"
 fi
-echo "test-editor-wine: PASS: the Windows build (quorlin-host.exe, quorlin.dll) draws the editor through WGL/OpenGL" \
+echo "test-editor-wine: PASS: the Windows ($target) build (quorlin-host.exe, quorlin.dll) draws the editor through WGL/OpenGL" \
   "under Wine as docs/editor.png shows it, within 8 levels per channel; $presented ($on_screen)"

@@ -1,12 +1,24 @@
 #!/usr/bin/env bash
-# Cross-builds the 32-bit Windows module and its tests with mingw-w64, then runs
-# the tests under Wine. The Wine prefix lives inside the build folder, never in
-# the home folder. Safe to run again: it reuses the build and the prefix.
-# Usage: scripts/test-windows.sh [BUILD_DIR]     (default: build-win)
+# Cross-builds a Windows target (32-bit: i686, 64-bit: x86_64) with mingw-w64
+# and runs its tests under Wine, in the build folder's own Wine prefix and on
+# an X server of its own. Safe to run again: it reuses the build and the prefix.
+# Usage: scripts/test-windows.sh [i686|x86_64]   (default i686; folders: build-win, build-win64)
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="$(realpath -m "${1:-$root/build-win}")"
+target="${1:-i686}"
+# shellcheck source=scripts/builds.sh
+source "$root/scripts/builds.sh"
+# shellcheck source=scripts/wine-prefix.sh
+source "$root/scripts/wine-prefix.sh"
+# shellcheck source=scripts/private-x-server.sh
+source "$root/scripts/private-x-server.sh"
+# shellcheck source=scripts/tally.sh
+source "$root/scripts/tally.sh"
+case "$target" in
+  i686 | x86_64) build="$(build_dir "$target")" ;;
+  *) echo "usage: scripts/test-windows.sh [i686|x86_64]" >&2; exit 2 ;;
+esac
 log="$build/test-windows.log"
 
 "$root/scripts/install-deps.sh" build windows editor
@@ -21,35 +33,15 @@ run_quietly() {
   fi
 }
 
-run_quietly cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-  -DCMAKE_BUILD_TYPE=Release
+run_quietly configure_build "$target"
 run_quietly cmake --build "$build" -j2
+run_quietly use_build_wine "$build"
 
-export WINEPREFIX="$build/wineprefix"
-export WINEARCH=win32
-export WINEDEBUG=-all
-# No Mono or Gecko: the tests need neither, and there is no network to fetch them.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  run_quietly wineboot -i
-  run_quietly wineserver -w
-fi
-
-run_tests() {
-  # One Wine server for the whole run, with Wine's own background processes
-  # started here, outside ctest's output pipes: a test whose pipes they
-  # inherited would wait for them to exit, seconds per test.
-  wineserver -p
-  trap 'wineserver -k 2>/dev/null || true' EXIT
-  wine cmd /c exit >/dev/null 2>&1 || true
-  cd "$build"
-  ctest --output-on-failure --timeout 600
-}
-
-# Tests that open windows need an X server behind Wine; lend them a virtual one.
-if [ -z "${DISPLAY:-}" ]; then
-  export build
-  xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$(declare -f run_tests); run_tests"
-else
-  run_tests
-fi
+trap 'wineserver -k 2>/dev/null || true; stop_private_x_server' EXIT
+start_private_x_server "$build/x-server"
+# One Wine server for the whole run, with Wine's own background processes
+# started here, outside ctest's output pipes: a test whose pipes they inherited
+# would wait for them to exit, seconds per test.
+wineserver -p
+wine cmd /c exit >/dev/null 2>&1 || true
+tally_ctest "Windows $target tests under Wine" "$build" --timeout 600

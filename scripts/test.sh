@@ -1,71 +1,184 @@
 #!/usr/bin/env bash
-# Builds both targets and runs every test: the README's test command.
+# Builds the three targets and runs every test: the README's test command.
+# Every stage runs, even after one fails; each adds what it ran to the tally,
+# and the last line is their sum, "N passed, N failed". The exit status is
+# non-zero when anything failed or nothing ran.
 # Usage: scripts/test.sh [stage...]   (default: all stages in order)
-# Stages: deps linux windows crosscheck sanitize valgrind fuzz hosts bench
+# Stages: deps selftest linux win32 win64 crosscheck package sanitize valgrind
+#         fuzz hosts bench   ("windows" stands for win32 win64)
+# A stage is a function stage_NAME; its checks go through `check` (one script
+# or command each) or `check_tests` (a build folder's ctest), and anything else
+# that fails in it stops the stage and counts as one failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
+# shellcheck source=scripts/builds.sh
+source scripts/builds.sh
+# shellcheck source=scripts/tally.sh
+source scripts/tally.sh
+# shellcheck source=scripts/wine-prefix.sh
+source scripts/wine-prefix.sh
+# shellcheck source=scripts/private-x-server.sh
+source scripts/private-x-server.sh
+
+# A failed check is counted, and the stage goes on with its next one.
+check() { tally_run "$@" || true; }
+check_tests() { tally_ctest "$@" || true; }
 
 stage_deps() {
-  bash scripts/install-deps.sh build windows editor hosts fuzz bench
+  bash scripts/install-deps.sh build windows editor hosts fuzz bench package
+}
+
+# The test script's own guard: a build folder configured without tests fails
+# the run with a clear line instead of passing with nothing run. The failure it
+# provokes goes to a tally of its own.
+empty_build_fails() {
+  local scratch=$1 output
+  cmake -S . -B "$scratch/build" -DQUORLIN_TESTS=OFF >/dev/null || return
+  output=$(
+    QUORLIN_TALLY="$scratch/tally"
+    tally_ctest "Linux tests" "$scratch/build" 2>&1 >/dev/null
+    echo "status $?"
+    tally_summary 2>/dev/null
+  )
+  local expected="test: FAIL: Linux tests: $scratch/build was configured without tests (QUORLIN_TESTS=OFF), so ctest ran none
+status 8
+0 passed, 1 failed"
+  [ "$output" = "$expected" ] && return
+  echo "a build folder without tests gave, instead of the FAIL line, status 8 and the failed count:"
+  sed 's/^/  | /' <<<"$output"
+  return 1
+}
+
+stage_selftest() {
+  local scratch
+  scratch=$(mktemp -d)
+  check "a build folder without tests fails the run with a clear line" empty_build_fails "$scratch"
+  rm -rf "$scratch"
 }
 
 stage_linux() {
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build build -j"$jobs"
-  (cd build && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j"$jobs")
+  build_targets linux all
+  trap stop_private_x_server EXIT
+  start_private_x_server build/x-server
+  check_tests "Linux tests" build -j"$jobs"
 }
 
-stage_windows() {
-  bash scripts/test-windows.sh build-win
-  bash scripts/test-editor-wine.sh build build-win
-  bash scripts/test-editor-wine-mouse.sh build build-win
+# A Windows target's tests under Wine, then its editor's picture and mouse
+# editing under Wine.
+windows_stage() {
+  check "Windows $1 tests under Wine" bash scripts/test-windows.sh "$1"
+  check "Windows $1 editor picture under Wine" bash scripts/test-editor-wine.sh "$1"
+  check "Windows $1 editor mouse editing under Wine" bash scripts/test-editor-wine-mouse.sh "$1"
 }
+stage_win32() { windows_stage i686; }
+stage_win64() { windows_stage x86_64; }
 
-# The same song rendered by the Linux and the Windows build must be the same
-# file, byte for byte.
-stage_crosscheck() {
-  local params
+# render_demo TARGET OUT.wav: the demo song rendered by the target's quorlin-host.
+render_demo() {
+  local dir params
+  dir=$(build_dir "$1")
   params=$(grep -E '^--param' examples/README | tr '\n' ' ')
-  # shellcheck disable=SC2086
-  build/quorlin-host render --quiet $params examples/demo.mid build/demo-linux.wav
-  # shellcheck disable=SC2086
-  WINEPREFIX="$root/build-win/wineprefix" WINEARCH=win32 WINEDEBUG=-all \
-    wine build-win/quorlin-host.exe render --quiet $params examples/demo.mid build-win/demo-windows.wav
-  cmp build/demo-linux.wav build-win/demo-windows.wav
-  echo "crosscheck: Linux and Windows renders of the demo are identical" >&2
+  if [ "$1" = linux ]; then
+    # shellcheck disable=SC2086
+    "$dir/quorlin-host" render --quiet $params examples/demo.mid "$2"
+  else
+    # shellcheck disable=SC2086
+    (use_build_wine "$dir" && wine "$dir/quorlin-host.exe" render --quiet $params examples/demo.mid "$2")
+  fi
+}
+
+# expect_bitness_message HOST_TARGET MODULE_TARGET: quorlin-host.exe of one
+# bitness, asked to load the other's quorlin.dll, says so in plain words.
+expect_bitness_message() {
+  local host module own other message expected
+  host=$(build_dir "$1") module="Z:$(build_dir "$2")/quorlin.dll"
+  case "$1" in i686) own=32 other=64 ;; *) own=64 other=32 ;; esac
+  expected="quorlin-host: $module is a $other-bit module; this quorlin-host.exe is $own-bit"
+  # Wine hands a Windows program's text lines over with their carriage returns.
+  message=$(use_build_wine "$host" && wine "$host/quorlin-host.exe" info --plugin "$module" 2>&1 >/dev/null | tr -d '\r')
+  echo "$message"
+  [ "$message" = "$expected" ] || { echo "expected: $expected"; return 1; }
+}
+
+# The demo rendered by all three builds must be the same file, byte for byte;
+# each Windows quorlin-host.exe names the other bitness's module as such.
+stage_crosscheck() {
+  local target
+  for target in linux i686 x86_64; do
+    build_targets "$target" quorlin quorlin-host >/dev/null
+    render_demo "$target" "$(build_dir "$target")/demo-$target.wav"
+  done
+  for target in i686 x86_64; do
+    check "demo from the Linux and the Windows $target builds: identical files" \
+      cmp build/demo-linux.wav "$(build_dir "$target")/demo-$target.wav"
+  done
+  check "64-bit quorlin-host.exe names a 32-bit module as such" expect_bitness_message x86_64 i686
+  check "32-bit quorlin-host.exe names a 64-bit module as such" expect_bitness_message i686 x86_64
+}
+
+stage_package() {
+  check "packages: all five built" bash scripts/package.sh
+  check "packages: installed paths, version, demo and Ardour's scan" bash scripts/test-packages.sh
 }
 
 stage_sanitize() {
-  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORLIN_SANITIZE=ON >/dev/null
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORLIN_TESTS=ON -DQUORLIN_SANITIZE=ON \
+    -DQUORLIN_FUZZ=OFF >/dev/null
   cmake --build build-asan -j"$jobs"
-  (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-     xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j"$jobs")
+  trap stop_private_x_server EXIT
+  start_private_x_server build-asan/x-server
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 check_tests "Linux tests, sanitized" build-asan -j"$jobs"
 }
 
 stage_valgrind() {
-  bash scripts/valgrind-demo.sh
+  check "demo render under valgrind memcheck" bash scripts/valgrind-demo.sh
 }
 
 # A minute of fuzzing for each fuzzer, after every committed input is replayed.
 stage_fuzz() {
-  bash scripts/fuzz.sh 60
+  check "fuzzers: committed inputs and 60 s each" bash scripts/fuzz.sh 60
 }
 
 # The benchmarks must keep running; their figures are printed, never asserted.
 stage_bench() {
-  "${build_dir:-build}"/quorlin_engine_bench --benchmark_min_time=0.01 --benchmark_filter='<SynthEngine>'
-  bench/compare --build "${build_dir:-build}" --runs 5
+  check "engine benchmarks run" build/quorlin_engine_bench --benchmark_min_time=0.01 \
+    --benchmark_filter='<SynthEngine>'
+  check "bench/compare runs" bench/compare --build build --runs 5
 }
 
 stage_hosts() {
-  BUILD_DIR="$root/build" BUILD_DIR_WIN="$root/build-win" bash tests/hosts/run.sh all
+  check "hosts" env BUILD_DIR="$root/build" BUILD_DIR_WIN="$(build_dir i686)" bash tests/hosts/run.sh all
 }
 
-stages=("$@")
-[ ${#stages[@]} -eq 0 ] && stages=(deps linux windows crosscheck sanitize valgrind fuzz hosts bench)
+requested=("$@")
+[ ${#requested[@]} -gt 0 ] ||
+  requested=(deps selftest linux windows crosscheck package sanitize valgrind fuzz hosts bench)
+stages=()
+for stage in "${requested[@]}"; do
+  if [ "$stage" = windows ]; then stages+=(win32 win64); else stages+=("$stage"); fi
+done
+for stage in "${stages[@]}"; do
+  if ! declare -F "stage_$stage" >/dev/null; then
+    echo "test: unknown stage '$stage'" >&2
+    exit 2
+  fi
+done
+
+QUORLIN_TALLY=$(mktemp)
+export QUORLIN_TALLY
+trap 'rm -f "$QUORLIN_TALLY"' EXIT
 for stage in "${stages[@]}"; do
   echo "== $stage" >&2
-  "stage_$stage"
+  failures_before=$(tally_failures)
+  set +e
+  (set -e; "stage_$stage")
+  status=$?
+  set -e
+  if [ "$status" -ne 0 ] && [ "$(tally_failures)" = "$failures_before" ]; then
+    echo "test: FAIL: stage $stage stopped with status $status" >&2
+    tally_record fail 1 "stage $stage stopped with status $status"
+  fi
 done
+tally_summary

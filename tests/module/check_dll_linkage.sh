@@ -1,25 +1,38 @@
 #!/usr/bin/env bash
-# Checks a built quorlin.dll as a Windows host meets it: the entry function is
-# exported under the undecorated names "main" and "VSTPluginMain", and the DLL
-# imports nothing but system DLLs (the C++ runtime is linked in statically).
+# Checks the built Windows files as a Windows user meets them: each is of the
+# bitness built for (objdump's FORMAT: pei-i386 or pei-x86-64) and imports
+# nothing but system DLLs (the C++ runtime is linked in statically), and the
+# DLL exports its entry function under the undecorated names "main" and
+# "VSTPluginMain".
+# Usage: check_dll_linkage.sh OBJDUMP FORMAT DLL [EXE...]   (OBJDUMP: the target's own)
 set -euo pipefail
-dll="$1"
-dump="$(i686-w64-mingw32-objdump -p "$dll")"
-
-exports="$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -n 's/^\s*\[ *[0-9]*\] //p')"
+objdump="$1" format="$2" dll="$3"
+shift 2
 status=0
+
+for file in "$@"; do
+  dump="$("$objdump" -p "$file")"
+  found="$(sed -n 's/.*file format //p' <<<"$dump" | head -n 1)"
+  if [ "$found" != "$format" ]; then
+    echo "check_dll_linkage: $file is $found, not $format" >&2
+    status=1
+  fi
+  imports="$(sed -n 's/^\s*DLL Name: //p' <<<"$dump")"
+  runtime="$(grep -iE '^(libstdc\+\+|libgcc|libwinpthread|libssp)' <<<"$imports" || true)"
+  if [ -n "$runtime" ]; then
+    echo "check_dll_linkage: $file imports runtime DLLs: $(tr '\n' ' ' <<<"$runtime")" >&2
+    status=1
+  fi
+  echo "$(basename "$file"): $found, imports $(tr '\n' ' ' <<<"$imports")"
+done
+
+dump="$("$objdump" -p "$dll")"
+exports="$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -n 's/^\s*\[ *[0-9]*\] //p')"
 for name in main VSTPluginMain; do
   if ! grep -qx "$name" <<<"$exports"; then
     echo "check_dll_linkage: export '$name' missing (exports: $(head -n 8 <<<"$exports" | tr "\n" " "))" >&2
     status=1
   fi
 done
-
-imports="$(sed -n 's/^\s*DLL Name: //p' <<<"$dump")"
-runtime="$(grep -iE '^(libstdc\+\+|libgcc|libwinpthread|libssp)' <<<"$imports" || true)"
-if [ -n "$runtime" ]; then
-  echo "check_dll_linkage: imports runtime DLLs: $(tr '\n' ' ' <<<"$runtime")" >&2
-  status=1
-fi
-[ "$status" -eq 0 ] && echo "exports: $(tr '\n' ' ' <<<"$exports")| imports: $(tr '\n' ' ' <<<"$imports")"
+echo "$(basename "$dll") exports $(tr '\n' ' ' <<<"$exports")"
 exit "$status"

@@ -10,7 +10,8 @@
 
 namespace {
 
-const char* const kToolUsage = "quorlin-host SUBCOMMAND [options] (SUBCOMMAND --help for its options)";
+const char* const kToolUsage =
+    "quorlin-host SUBCOMMAND [options] (SUBCOMMAND --help for its options), or quorlin-host --version";
 
 void printToolHelp() {
   std::printf("usage: %s\n\nSubcommands:\n", kToolUsage);
@@ -22,6 +23,10 @@ int run(int argc, char** argv) {
   const std::string name = argv[1];
   if (name == "--help" || name == "-h" || name == "help") {
     printToolHelp();
+    return kExitSuccess;
+  }
+  if (name == "--version") {
+    std::printf("quorlin-host %s\n", QUORLIN_VERSION);
     return kExitSuccess;
   }
   for (const Subcommand& subcommand : kSubcommands) {

@@ -26,5 +26,6 @@ class ModuleLibrary {
   VstPluginMainProc entryPoint_ = nullptr;
 };
 
-// The module a host finds when none is named: quorlin.so or quorlin.dll beside the executable.
+// The module a host finds when none is named: quorlin.so or quorlin.dll beside
+// the executable (on Linux, when there is none, the installed lib/lxvst/quorlin.so).
 std::string defaultModulePath();

@@ -1,4 +1,5 @@
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include "tools/hosting/module_library.h"
 #include "tools/system/system_services.h"
@@ -33,4 +34,11 @@ VstPluginMainProc ModuleLibrary::entry(const char* name) const {
   return reinterpret_cast<VstPluginMainProc>(dlsym(handle_, name));
 }
 
-std::string defaultModulePath() { return executableDirectory() + "/quorlin.so"; }
+std::string defaultModulePath() {
+  // Beside the executable in a build folder; in lib/lxvst beside bin/ once
+  // installed from a package (/usr or /usr/local).
+  const std::string folder = executableDirectory();
+  const std::string beside = folder + "/quorlin.so";
+  const std::string installed = folder.substr(0, folder.rfind('/')) + "/lib/lxvst/quorlin.so";
+  return access(beside.c_str(), F_OK) != 0 && access(installed.c_str(), F_OK) == 0 ? installed : beside;
+}

@@ -14,6 +14,9 @@ bool standardErrorIsTerminal();
 std::string replaceFile(const std::string& from, const std::string& to);
 
 #ifdef _WIN32
+// The running executable's file name, such as "quorlin-host.exe".
+std::string executableName();
+
 // The system's text for a Windows error code, on one line.
 std::string systemErrorText(unsigned long code);
 #endif

@@ -5,13 +5,35 @@
 
 #include "tools/system/system_services.h"
 
-std::string executableDirectory() {
+namespace {
+
+// The running executable's full path, split at its last separator (npos when
+// the path is unknown or has none).
+struct ExecutablePath {
+  std::string path;
+  size_t separator = std::string::npos;
+};
+
+ExecutablePath executablePath() {
   char buffer[MAX_PATH];
   const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return ".";
-  const std::string path(buffer, length);
-  const size_t separator = path.find_last_of("\\/");
-  return separator == std::string::npos ? "." : path.substr(0, separator);
+  if (length == 0 || length >= MAX_PATH) return {};
+  ExecutablePath result{std::string(buffer, length)};
+  result.separator = result.path.find_last_of("\\/");
+  return result;
+}
+
+}  // namespace
+
+std::string executableDirectory() {
+  const ExecutablePath executable = executablePath();
+  return executable.separator == std::string::npos ? "." : executable.path.substr(0, executable.separator);
+}
+
+std::string executableName() {
+  const ExecutablePath executable = executablePath();
+  if (executable.path.empty()) return "program";
+  return executable.separator == std::string::npos ? executable.path : executable.path.substr(executable.separator + 1);
 }
 
 bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }

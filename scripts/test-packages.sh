@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Checks the packages scripts/package.sh left in packages/ as a user meets
+# them: the .deb unpacked into a scratch root (dpkg -x) puts every file where
+# it belongs, carries the project's version, renders the demo with the
+# installed quorlin-host and its default module, and Ardour's scanner takes the
+# installed module, which sits on Ardour's default Linux VST path; the
+# .tar.gz holds the same tree; each .zip holds the five files, its programs of
+# the bitness its name says, with the version in their properties.
+# Prints one PASS or FAIL line per check and a count.
+# Usage: scripts/test-packages.sh
+set -uo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/CMakeCache.txt)
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+passed=0 failed=0
+pass() { echo "PASS: $1"; passed=$((passed + 1)); }
+fail() { echo "FAIL: $1${2:+ ($2)}"; failed=$((failed + 1)); }
+
+deb="packages/quorlin_${version}_amd64.deb"
+tgz="packages/quorlin-${version}-linux-x86_64.tar.gz"
+expected_names=$(printf '%s\n' SHA256SUMS "$(basename "$deb")" "$(basename "$tgz")" \
+  "quorlin-${version}-windows-32bit.zip" "quorlin-${version}-windows-64bit.zip" | LC_ALL=C sort)
+found_names=$(ls packages 2>/dev/null | LC_ALL=C sort)
+if [ -n "$version" ] && [ "$found_names" = "$expected_names" ] &&
+   (cd packages && sha256sum --quiet -c SHA256SUMS); then
+  pass "packages/ holds the four packages named with version $version and their checksums"
+else
+  fail "packages/ holds the four packages named with version ${version:-(none: configure build/ first)} and their checksums" \
+    "found: $(tr '\n' ' ' <<<"$found_names")"
+fi
+
+# The files a Linux package installs, below its prefix.
+linux_tree="bin/quorlin-host
+lib/lxvst/quorlin.so
+share/doc/quorlin/README.md
+share/doc/quorlin/demo.mid
+share/doc/quorlin/demo.txt"
+
+install_root="$scratch/root"
+dpkg -x "$deb" "$install_root" 2>"$scratch/dpkg.log"
+installed=$(cd "$install_root" 2>/dev/null && find . -type f | sed 's|^\./||' | sort)
+if [ "$installed" = "$(sed 's|^|usr/|' <<<"$linux_tree")" ]; then
+  pass ".deb installs the module in /usr/lib/lxvst, quorlin-host in /usr/bin, the demo and README in /usr/share/doc/quorlin"
+else
+  fail ".deb installs exactly its five files" "$(tr '\n' ' ' <<<"$installed") $(cat "$scratch/dpkg.log")"
+fi
+
+deb_version=$(dpkg-deb -f "$deb" Version 2>/dev/null)
+host_version=$("$install_root/usr/bin/quorlin-host" --version 2>&1)
+if [ "$deb_version" = "$version" ] && [ "$host_version" = "quorlin-host $version" ]; then
+  pass "the .deb and the installed quorlin-host --version say $version"
+else
+  fail "the .deb and the installed quorlin-host --version say $version" "$deb_version; $host_version"
+fi
+
+# The installed quorlin-host finds the installed module by itself and plays
+# the demo as the build folder's does.
+params=$(grep -E '^--param' examples/README | tr '\n' ' ')
+# shellcheck disable=SC2086
+if "$install_root/usr/bin/quorlin-host" render --quiet $params "$install_root/usr/share/doc/quorlin/demo.mid" \
+     "$scratch/installed.wav" >"$scratch/render.log" 2>&1 &&
+   build/quorlin-host render --quiet $params examples/demo.mid "$scratch/built.wav" >>"$scratch/render.log" 2>&1 &&
+   cmp -s "$scratch/installed.wav" "$scratch/built.wav"; then
+  pass "the installed quorlin-host renders the demo with the installed module, identical to the build's render"
+else
+  fail "the installed quorlin-host renders the demo with the installed module" "$(tail -n 1 "$scratch/render.log")"
+fi
+
+# Ardour looks in /usr/lib/lxvst when no LXVST_PATH is set, and its scanner
+# takes the module from there.
+ardour_library=$(dpkg -L ardour 2>/dev/null | grep -m1 '/libardour\.so')
+scanner=$(dpkg -L ardour 2>/dev/null | grep -m1 '/ardour-vst-scanner$')
+default_path=$(tr '\0' '\n' <"$ardour_library" 2>/dev/null | grep -o '[^[:space:]"]*/lib/lxvst:[^[:space:]"]*' | head -n 1)
+if tr ':' '\n' <<<"$default_path" | grep -qx /usr/lib/lxvst; then
+  pass "/usr/lib/lxvst is on Ardour's default Linux VST path"
+else
+  fail "/usr/lib/lxvst is on Ardour's default Linux VST path" "found: ${default_path:-no path in ${ardour_library:-libardour}}"
+fi
+mkdir -p "$scratch/home"
+(unset LXVST_PATH; export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" XDG_CACHE_HOME="$scratch/home/.cache"
+ LD_LIBRARY_PATH="$(dirname "$scanner")" timeout 60 "$scanner" -v -f "$install_root/usr/lib/lxvst/quorlin.so") \
+  >"$scratch/scan.log" 2>&1
+if grep -q "Found Plugin" "$scratch/scan.log" && grep -q '<VST2Info id="1366453280"' "$scratch/scan.log"; then
+  pass "Ardour's scanner takes the installed module (no LXVST_PATH)"
+else
+  fail "Ardour's scanner takes the installed module (no LXVST_PATH)" "$(tail -n 1 "$scratch/scan.log")"
+fi
+
+tgz_tree=$(tar -tzf "$tgz" 2>/dev/null | grep -v '/$' | sed 's|^[^/]*/||' | sort)
+if [ "$tgz_tree" = "$linux_tree" ]; then
+  pass ".tar.gz holds the same five files under one folder"
+else
+  fail ".tar.gz holds the same five files under one folder" "$(tr '\n' ' ' <<<"$tgz_tree")"
+fi
+
+for bits in 32 64; do
+  zip="packages/quorlin-${version}-windows-${bits}bit.zip"
+  case $bits in 32) objdump=i686-w64-mingw32-objdump format=pei-i386 ;; *) objdump=x86_64-w64-mingw32-objdump format=pei-x86-64 ;; esac
+  unpacked="$scratch/zip$bits"
+  mkdir -p "$unpacked"
+  (cd "$unpacked" && cmake -E tar xf "$root/$zip") 2>/dev/null
+  contents=$(cd "$unpacked" && find . -type f | sed 's|^\./[^/]*/||' | sort | tr '\n' ' ')
+  problems=""
+  [ "$contents" = "README.txt demo.mid demo.txt quorlin-host.exe quorlin.dll " ] || problems="holds $contents"
+  for program in "$unpacked"/*/quorlin.dll "$unpacked"/*/quorlin-host.exe; do
+    [ -f "$program" ] || continue
+    "$objdump" -f "$program" | grep -q "file format $format" || problems+=" $(basename "$program") is not $format"
+    strings -el "$program" | grep -A1 -x FileVersion | tail -n 1 | grep -qx "$version" ||
+      problems+=" $(basename "$program") has no FileVersion $version"
+  done
+  if [ -z "$problems" ]; then
+    pass "$bits-bit .zip: DLL, quorlin-host.exe, demo and read-me; $format programs with version $version"
+  else
+    fail "$bits-bit .zip: DLL, quorlin-host.exe, demo and read-me; $format programs with version $version" "$problems"
+  fi
+done
+
+echo "packages: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
