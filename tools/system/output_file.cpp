@@ -89,7 +89,8 @@ void refuseUnsafeOutput(const std::string& outputPath, const std::vector<std::st
   if (output.isDirectory) throw ToolError(kExitBadInput, outputPath + ": is a folder, not a file to write");
   for (const std::string& input : filesRead) {
     if (sameFile(output, identifyFile(input))) {
-      throw ToolError(kExitBadInput, outputPath + ": is " + input + ", which this render reads; name another output");
+      throw ToolError(kExitBadInput,
+                      outputPath + ": is the same file as " + input + ", which this render reads; name another output");
     }
   }
 }
