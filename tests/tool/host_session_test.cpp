@@ -118,7 +118,7 @@ TEST_F(HostSession, LogShowsTheSessionOrderAndOneEventListPerBlockWithEvents) {
 }
 
 TEST_F(HostSession, ParametersAreSetBetweenTwoProgramChanges) {
-  const ToolRun run = render("--block 512 --program 2 --param 1=0.25 --param 3=-1 --param=1=0.5 --quiet");
+  const ToolRun run = render("--block 512 --program 2 --param 1=0.25 --param 3=0.75 --param=1=0.5 --quiet");
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   const std::vector<std::string> lines = log();
   ASSERT_GE(lines.size(), 10u);
@@ -130,9 +130,9 @@ TEST_F(HostSession, ParametersAreSetBetweenTwoProgramChanges) {
                        "blockSize 512 host says 512",
                        "program 2 applies 0 0 0 0",
                        "setParameter 1 0.25",
-                       "setParameter 3 -1",
+                       "setParameter 3 0.75",
                        "setParameter 1 0.5",
-                       "program 2 applies 0 0.5 0 -1",
+                       "program 2 applies 0 0.5 0 0.75",
                        "mains 1",
                    }));
 }
