@@ -95,8 +95,12 @@ TEST_F(BatchRender, AutoTailEndsWithTheFrameThatCompletesATenthOfASecondOfQuiet)
                                " " + folder_.file("out.wav"));
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(littleEndianAt(folder_.read("out.wav"), 46, 4), 601u) << "block " << block;
-    EXPECT_NE(run.out.find(": 0.60 s, 2 ch, 1000 Hz,"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("x real time, tail 0.10 s\n"), std::string::npos) << run.out;
+    const std::vector<std::string> lines = linesOf(run.out);
+    const std::string ending = "x real time, tail 0.10 s";
+    ASSERT_EQ(lines.size(), 1u) << run.out;
+    ASSERT_GT(lines[0].size(), ending.size()) << lines[0];
+    EXPECT_NE(lines[0].find(": 0.60 s, 2 ch, 1000 Hz,"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[0].substr(lines[0].size() - ending.size()), ending);
   }
 }
 

@@ -196,4 +196,50 @@ TEST_F(HostSession, InfoDescribesAnyModule) {
   EXPECT_TRUE(has("    1  (not described)")) << run.out;
 }
 
+TEST_F(HostSession, InfoAsJsonHoldsEverythingInfoPrints) {
+  const ToolRun run = runTool(folder_, std::string("info --json --plugin ") + PROBE_PLUGIN_FILE);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const std::string parameter = "    {\"name\": \"\", \"label\": \"\", \"display\": \"\"}";
+  std::string canDo;
+  for (const char* question : {"sendVstEvents", "sendVstMidiEvent", "receiveVstEvents", "receiveVstMidiEvent",
+                               "receiveVstTimeInfo", "offline", "midiProgramNames", "bypass",
+                               "midiKeyBasedInstrumentControl", "midiSingleNoteTuningChange"}) {
+    canDo += std::string(canDo.empty() ? "" : ",\n") + "    \"" + question + "\": null";
+  }
+  const std::string expected = std::string("{\n  \"module\": \"") + PROBE_PLUGIN_FILE + "\",\n" +
+                               "  \"name\": \"Probe\",\n"
+                               "  \"vendor\": \"\",\n"
+                               "  \"product\": \"\",\n"
+                               "  \"vendorVersion\": 0,\n"
+                               "  \"uniqueId\": \"Prob\",\n"
+                               "  \"uniqueIdNumber\": 1349676898,\n"
+                               "  \"version\": 1,\n"
+                               "  \"vstVersion\": 0,\n"
+                               "  \"category\": 0,\n"
+                               "  \"categoryName\": \"unknown\",\n"
+                               "  \"inputs\": 0,\n"
+                               "  \"outputs\": 2,\n"
+                               "  \"flags\": [\"CanReplacing\", \"IsSynth\"],\n"
+                               "  \"unnamedFlags\": 0,\n"
+                               "  \"initialDelay\": 0,\n"
+                               "  \"tailSize\": 0,\n"
+                               "  \"programs\": [\n"
+                               "    \"probe program\",\n"
+                               "    \"probe program\",\n"
+                               "    \"probe program\"\n"
+                               "  ],\n"
+                               "  \"parameters\": [\n" +
+                               parameter + ",\n" + parameter + ",\n" + parameter + ",\n" + parameter +
+                               "\n  ],\n"
+                               "  \"canDo\": {\n" +
+                               canDo +
+                               "\n  },\n"
+                               "  \"outputPins\": [\n"
+                               "    null,\n"
+                               "    null\n"
+                               "  ]\n"
+                               "}\n";
+  EXPECT_EQ(linesOf(run.out), linesOf(expected));  // line by line: Windows ends lines with CR LF
+}
+
 }  // namespace
