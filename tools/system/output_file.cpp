@@ -15,6 +15,7 @@ namespace {
 // Names tried before giving up; each is taken only if nothing has it yet.
 constexpr int kNameAttempts = 100;
 constexpr int kSuffixLetters = 6;
+constexpr size_t kBufferBytes = 1 << 16;
 const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
 
 uint64_t entropy() {
@@ -53,6 +54,8 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
   }
   if (stream_ == nullptr) throw ToolError(kExitBadInput, path + ": cannot create a file in its folder: " + failure);
   listEntry_ = listUnfinishedFile(temporaryPath_);
+  // Fewer, larger writes: a batch writes thousands of files, and each system call costs.
+  std::setvbuf(stream_, nullptr, _IOFBF, kBufferBytes);
 }
 
 OutputFile::~OutputFile() {
