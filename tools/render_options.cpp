@@ -37,8 +37,9 @@ const char* const kRenderHelp =
 
 namespace {
 
-const char* const kBatchLineUsage = "IN.mid OUT.wav [--rate HZ] [--block N] [--program P] [--param I=V]... "
-                                    "[--tail SECONDS|auto] [--format F]";
+const char* const kBatchLineUsage =
+    "IN.mid OUT.wav [--rate HZ] [--block N] [--program P] [--param I=V]... "
+    "[--tail SECONDS|auto] [--format F]";
 
 constexpr int64_t kMinRate = 1000;
 constexpr int64_t kMaxRate = 768000;
@@ -77,8 +78,7 @@ TailLength parseTail(const std::string& text, const std::string& usage) {
 }
 
 // Applies one of kSongOptions.
-void applySongOption(SongSettings& song, const std::string& name, const std::string& value,
-                     const std::string& usage) {
+void applySongOption(SongSettings& song, const std::string& name, const std::string& value, const std::string& usage) {
   if (name == "--rate") {
     song.session.sampleRate = static_cast<int32_t>(parseWholeNumber(name, value, kMinRate, kMaxRate, usage));
   } else if (name == "--block") {

@@ -1,6 +1,9 @@
 // Splitting a batch list into lines and words, exactly as written.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "tools/commands/batch_list.h"
 
 namespace {

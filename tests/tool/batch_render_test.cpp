@@ -42,11 +42,10 @@ class BatchRender : public ::testing::Test {
 
 TEST_F(BatchRender, FailingLinesAreReportedByNumberAndTheOthersRendered) {
   const std::string in = folder_.file("in.mid");
-  const std::string list = writeList("# two songs, two faults\n" + in + " " + folder_.file("one.wav") +
-                                     " --rate 1000 --tail 0.1\n\n" + folder_.file("absent.mid") + " " +
-                                     folder_.file("two.wav") + "\n" + in + " " + folder_.file("three.wav") +
-                                     " --rate 12\r\n  " + in + " \"" + folder_.file("four five.wav") +
-                                     "\" --rate 1000 --tail 0.2\n");
+  const std::string list = writeList(
+      "# two songs, two faults\n" + in + " " + folder_.file("one.wav") + " --rate 1000 --tail 0.1\n\n" +
+      folder_.file("absent.mid") + " " + folder_.file("two.wav") + "\n" + in + " " + folder_.file("three.wav") +
+      " --rate 12\r\n  " + in + " \"" + folder_.file("four five.wav") + "\" --rate 1000 --tail 0.2\n");
   for (const std::string& source : {list, std::string("- <") + list}) {
     const ToolRun run = render("--jobs 2 --batch " + source);
     EXPECT_EQ(run.exitStatus, 4) << run.err;
@@ -61,7 +60,8 @@ TEST_F(BatchRender, FailingLinesAreReportedByNumberAndTheOthersRendered) {
     ASSERT_EQ(lines.size(), 3u) << run.out;
     EXPECT_EQ(lines[2].rfind("batch: 2 songs done, 2 failed, 1.30 s of audio in ", 0), 0u) << lines[2];
 
-    for (const auto& [output, tail] : {std::pair<std::string, std::string>{"one.wav", "0.1"}, {"four five.wav", "0.2"}}) {
+    for (const auto& [output, tail] :
+         {std::pair<std::string, std::string>{"one.wav", "0.1"}, {"four five.wav", "0.2"}}) {
       const ToolRun single = render("--quiet --rate 1000 --tail " + tail + " " + in + " " + folder_.file("single.wav"));
       ASSERT_EQ(single.exitStatus, 0) << single.err;
       EXPECT_EQ(folder_.read(output), folder_.read("single.wav")) << output;

@@ -28,7 +28,8 @@ class FileSafety : public ::testing::Test {
  protected:
   FileSafety() {
     // Half a second of song at 1000 Hz; with the default tail 150 blocks of 10 frames.
-    input_ = folder_.write("in.mid", midiFile(0, 96, {TrackBytes().event(0, {0x90, 60, 100}).event(96, {0x80, 60, 0}).end()}));
+    input_ = folder_.write("in.mid",
+                           midiFile(0, 96, {TrackBytes().event(0, {0x90, 60, 100}).event(96, {0x80, 60, 0}).end()}));
     setEnvironment("QUORLIN_PROBE_LOG", folder_.file("probe.log"));
   }
   ~FileSafety() override {

@@ -201,9 +201,9 @@ TEST_F(HostSession, InfoAsJsonHoldsEverythingInfoPrints) {
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   const std::string parameter = "    {\"name\": \"\", \"label\": \"\", \"display\": \"\"}";
   std::string canDo;
-  for (const char* question : {"sendVstEvents", "sendVstMidiEvent", "receiveVstEvents", "receiveVstMidiEvent",
-                               "receiveVstTimeInfo", "offline", "midiProgramNames", "bypass",
-                               "midiKeyBasedInstrumentControl", "midiSingleNoteTuningChange"}) {
+  for (const char* question :
+       {"sendVstEvents", "sendVstMidiEvent", "receiveVstEvents", "receiveVstMidiEvent", "receiveVstTimeInfo", "offline",
+        "midiProgramNames", "bypass", "midiKeyBasedInstrumentControl", "midiSingleNoteTuningChange"}) {
     canDo += std::string(canDo.empty() ? "" : ",\n") + "    \"" + question + "\": null";
   }
   const std::string expected = std::string("{\n  \"module\": \"") + PROBE_PLUGIN_FILE + "\",\n" +

@@ -2,6 +2,8 @@
 // kept byte for byte, any other byte read as Latin-1. Exact.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "tools/commands/info_json.h"
 
 namespace {

@@ -2,6 +2,7 @@
 // test is a plain comparison with the float nearest 1e-6 (-120 dBFS).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 

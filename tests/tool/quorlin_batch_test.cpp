@@ -38,8 +38,8 @@ TEST(QuorlinBatch, EveryFileIsByteForByteTheSameRenderRunAlone) {
     ASSERT_EQ(run.exitStatus, 0) << run.err;
   }
   for (size_t i = 0; i < songOptions.size(); ++i) {
-    const ToolRun alone = runTool(folder, "render --quiet " + songOptions[i] + " " + song + " " +
-                                              folder.file("alone.wav"));
+    const ToolRun alone =
+        runTool(folder, "render --quiet " + songOptions[i] + " " + song + " " + folder.file("alone.wav"));
     ASSERT_EQ(alone.exitStatus, 0) << alone.err;
     const Bytes expected = folder.read("alone.wav");
     EXPECT_EQ(folder.read("batch1-" + std::to_string(i) + ".wav"), expected) << songOptions[i] << ", one job";
@@ -50,12 +50,12 @@ TEST(QuorlinBatch, EveryFileIsByteForByteTheSameRenderRunAlone) {
 TEST(QuorlinBatch, AutoTailEndsATenthOfASecondAfterTheReleaseFadesWhateverTheBlockSize) {
   TestFolder folder;
   // A note of half a second, then a release that takes about 0.2 s.
-  const std::string song =
-      folder.write("note.mid", midiFile(0, 96, {TrackBytes().event(0, {0x90, 60, 100}).event(96, {0x80, 60, 0}).end()}));
+  const std::string song = folder.write(
+      "note.mid", midiFile(0, 96, {TrackBytes().event(0, {0x90, 60, 100}).event(96, {0x80, 60, 0}).end()}));
   Bytes first;
   for (const char* block : {"3", "64", "4096"}) {
-    const ToolRun run = runTool(folder, std::string("render --quiet --tail auto --param 5=0.2 --block ") + block +
-                                            " " + song + " " + folder.file("out.wav"));
+    const ToolRun run = runTool(folder, std::string("render --quiet --tail auto --param 5=0.2 --block ") + block + " " +
+                                            song + " " + folder.file("out.wav"));
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     const Bytes wav = folder.read("out.wav");
     if (first.empty()) first = wav;

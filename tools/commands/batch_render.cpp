@@ -66,8 +66,8 @@ int renderBatch(const RenderOptions& options, const std::string& modulePath) {
   const ModuleLibrary module(modulePath);
   InstanceGate instances(module);
   const bool fromStandardInput = options.batchListPath == "-";
-  BatchReport report(fromStandardInput ? "standard input" : options.batchListPath,
-                     static_cast<int64_t>(lines.size()), options.quiet);
+  BatchReport report(fromStandardInput ? "standard input" : options.batchListPath, static_cast<int64_t>(lines.size()),
+                     options.quiet);
   BatchWork work{lines, {modulePath}, instances, report};
   if (!fromStandardInput) work.filesRead.push_back(options.batchListPath);
 

@@ -103,7 +103,8 @@ std::string describeAsJson(const PluginDescription& plugin) {
   field("tailSize", number(plugin.tailSize));
 
   std::string programs;
-  for (const std::string& name : plugin.programs) programs += (programs.empty() ? "\n    " : ",\n    ") + jsonString(name);
+  for (const std::string& name : plugin.programs)
+    programs += (programs.empty() ? "\n    " : ",\n    ") + jsonString(name);
   field("programs", "[" + programs + (programs.empty() ? "]" : "\n  ]"));
 
   std::string parameters;

@@ -34,6 +34,6 @@ class InstanceGate {
   const ModuleLibrary& module_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  int alive_ = 0;         // open, or being opened
+  int alive_ = 0;          // open, or being opened
   uint64_t closings_ = 0;  // instances closed so far
 };

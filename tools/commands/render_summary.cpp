@@ -42,8 +42,7 @@ std::string songSummary(const SongSettings& song, const SongResult& result) {
   char line[256];
   std::snprintf(line, sizeof line, ", %d ch, %lld Hz, %s, peak %s, %llu samples %s, %.1fx real time", result.channels,
                 static_cast<long long>(rate), formatName(song.format), peak,
-                static_cast<unsigned long long>(result.clippedSamples),
-                isFloat ? "over full scale (kept)" : "clipped",
+                static_cast<unsigned long long>(result.clippedSamples), isFloat ? "over full scale (kept)" : "clipped",
                 speed(static_cast<double>(result.frames) / static_cast<double>(rate), result.seconds));
   std::string summary = song.outputPath + ": " + seconds(result.frames, rate) + line;
   if (song.tail.untilQuiet) summary += ", tail " + seconds(result.tailFrames, rate);

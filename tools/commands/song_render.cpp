@@ -66,8 +66,8 @@ SongResult renderSong(const SongSettings& song, InstanceGate& instances, const s
   const int32_t blockSize = song.session.blockSize;
   const MidiSchedule schedule = loadSchedule(song.inputPath, rate);
   QuietTail quietTail(rate);
-  const int64_t mostFrames = schedule.lastFrame + (song.tail.untilQuiet ? quietTail.longestFrames()
-                                                                        : tailFrames(song.tail.nanoseconds, rate));
+  const int64_t mostFrames =
+      schedule.lastFrame + (song.tail.untilQuiet ? quietTail.longestFrames() : tailFrames(song.tail.nanoseconds, rate));
   if (static_cast<uint64_t>(mostFrames) > WavWriter::maxFrames(song.format, kMaxWrittenChannels)) {
     throw ToolError(kExitBadInput, song.inputPath + ": the song is too long for one WAV file at this rate and format");
   }
@@ -104,7 +104,8 @@ SongResult renderSong(const SongSettings& song, InstanceGate& instances, const s
       // The tail starts inside this block or before it.
       const int32_t tailStart = static_cast<int32_t>(std::max<int64_t>(schedule.lastFrame - blockStart, 0));
       const float* tail[kMaxWrittenChannels] = {};
-      for (int channel = 0; channel < result.channels; ++channel) tail[channel] = buffers.outputs()[channel] + tailStart;
+      for (int channel = 0; channel < result.channels; ++channel)
+        tail[channel] = buffers.outputs()[channel] + tailStart;
       kept = tailStart + quietTail.take(tail, result.channels, frames - tailStart);
       songOver = quietTail.complete();
     }

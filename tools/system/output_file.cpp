@@ -65,9 +65,7 @@ OutputFile::~OutputFile() {
   forgetUnfinishedFile(listEntry_);
 }
 
-void OutputFile::failWriting() const {
-  throw ToolError(kExitCannotWrite, path_ + ": cannot write: " + systemError());
-}
+void OutputFile::failWriting() const { throw ToolError(kExitCannotWrite, path_ + ": cannot write: " + systemError()); }
 
 void OutputFile::write(const void* bytes, size_t count) {
   if (std::fwrite(bytes, 1, count, stream_) != count) failWriting();
@@ -82,7 +80,8 @@ void OutputFile::commit() {
   stream_ = nullptr;
   if (!closed) failWriting();
   const std::string renameError = replaceFile(temporaryPath_, path_);
-  if (!renameError.empty()) throw ToolError(kExitCannotWrite, path_ + ": cannot give the finished file its name: " + renameError);
+  if (!renameError.empty())
+    throw ToolError(kExitCannotWrite, path_ + ": cannot give the finished file its name: " + renameError);
   committed_ = true;
   forgetUnfinishedFile(listEntry_);
 }
