@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,9 @@ TEST_F(ErrorExit, UsageErrorsShowTheUsageLine) {
   expectFailure("render --block 0" + files, 2, "--block needs a whole number from 1 to 65536", {"in.mid"});
   expectFailure("render --param 3" + files, 2, "--param needs INDEX=VALUE, not '3'", {"in.mid"});
   expectFailure("render --param 3=loud" + files, 2, "--param needs a finite decimal number, not 'loud'", {"in.mid"});
+  expectFailure("render --param 3=nan" + files, 2, "--param needs a finite decimal number, not 'nan'", {"in.mid"});
+  expectFailure("render --param 3=1.01" + files, 2, "--param needs a value from 0 to 1, not '1.01'", {"in.mid"});
+  expectFailure("render --param=3=-0.5" + files, 2, "--param needs a value from 0 to 1, not '-0.5'", {"in.mid"});
   expectFailure("render --tail -1" + files, 2, "--tail needs a number of seconds", {"in.mid"});
   expectFailure("render --format mp3" + files, 2, "--format needs f32, s16 or s24, not 'mp3'", {"in.mid"});
   expectFailure("render " + input, 2, "missing IN.mid or OUT.wav; " + usage, {"in.mid"});
@@ -137,11 +141,11 @@ TEST_F(ErrorExit, ModulesThatCannotBeLoadedOrStartedGiveStatus3) {
 TEST_F(ErrorExit, InterruptedRenderClosesThePlugInAndLeavesNoFile) {
   const std::string input = folder_.write("in.mid", goodSong());
   setEnvironment("QUORLIN_PROBE_LOG", folder_.file("probe.log"));
-  setEnvironment("QUORLIN_PROBE_INTERRUPT_AT", "3");
+  setEnvironment("QUORLIN_PROBE_RAISE", "3 " + std::to_string(SIGINT));
   expectFailure(
       std::string("render --block 64 --plugin ") + PROBE_PLUGIN_FILE + " " + input + " " + folder_.file("out.wav"), 130,
       "interrupted; " + folder_.file("out.wav") + " not written", {"in.mid", "probe.log"});
-  setEnvironment("QUORLIN_PROBE_INTERRUPT_AT", "");
+  setEnvironment("QUORLIN_PROBE_RAISE", "");
   setEnvironment("QUORLIN_PROBE_LOG", "");
   const Bytes log = folder_.read("probe.log");
   const std::vector<std::string> lines = linesOf(std::string(log.begin(), log.end()));

@@ -118,7 +118,7 @@ TEST_F(HostSession, LogShowsTheSessionOrderAndOneEventListPerBlockWithEvents) {
 }
 
 TEST_F(HostSession, ParametersAreSetBetweenTwoProgramChanges) {
-  const ToolRun run = render("--block 512 --program 2 --param 1=0.25 --param 3=-1 --param=1=0.5 --quiet");
+  const ToolRun run = render("--block 512 --program 2 --param 1=0.25 --param 3=0.75 --param=1=0.5 --quiet");
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   const std::vector<std::string> lines = log();
   ASSERT_GE(lines.size(), 10u);
@@ -130,9 +130,9 @@ TEST_F(HostSession, ParametersAreSetBetweenTwoProgramChanges) {
                        "blockSize 512 host says 512",
                        "program 2 applies 0 0 0 0",
                        "setParameter 1 0.25",
-                       "setParameter 3 -1",
+                       "setParameter 3 0.75",
                        "setParameter 1 0.5",
-                       "program 2 applies 0 0.5 0 -1",
+                       "program 2 applies 0 0.5 0 0.75",
                        "mains 1",
                    }));
 }
@@ -194,6 +194,52 @@ TEST_F(HostSession, InfoDescribesAnyModule) {
   EXPECT_TRUE(has("    3  name (empty)  label (empty)  display (empty)")) << run.out;
   EXPECT_TRUE(has("  receiveVstEvents               don't know")) << run.out;
   EXPECT_TRUE(has("    1  (not described)")) << run.out;
+}
+
+TEST_F(HostSession, InfoAsJsonHoldsEverythingInfoPrints) {
+  const ToolRun run = runTool(folder_, std::string("info --json --plugin ") + PROBE_PLUGIN_FILE);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const std::string parameter = "    {\"name\": \"\", \"label\": \"\", \"display\": \"\"}";
+  std::string canDo;
+  for (const char* question :
+       {"sendVstEvents", "sendVstMidiEvent", "receiveVstEvents", "receiveVstMidiEvent", "receiveVstTimeInfo", "offline",
+        "midiProgramNames", "bypass", "midiKeyBasedInstrumentControl", "midiSingleNoteTuningChange"}) {
+    canDo += std::string(canDo.empty() ? "" : ",\n") + "    \"" + question + "\": null";
+  }
+  const std::string expected = std::string("{\n  \"module\": \"") + PROBE_PLUGIN_FILE + "\",\n" +
+                               "  \"name\": \"Probe\",\n"
+                               "  \"vendor\": \"\",\n"
+                               "  \"product\": \"\",\n"
+                               "  \"vendorVersion\": 0,\n"
+                               "  \"uniqueId\": \"Prob\",\n"
+                               "  \"uniqueIdNumber\": 1349676898,\n"
+                               "  \"version\": 1,\n"
+                               "  \"vstVersion\": 0,\n"
+                               "  \"category\": 0,\n"
+                               "  \"categoryName\": \"unknown\",\n"
+                               "  \"inputs\": 0,\n"
+                               "  \"outputs\": 2,\n"
+                               "  \"flags\": [\"CanReplacing\", \"IsSynth\"],\n"
+                               "  \"unnamedFlags\": 0,\n"
+                               "  \"initialDelay\": 0,\n"
+                               "  \"tailSize\": 0,\n"
+                               "  \"programs\": [\n"
+                               "    \"probe program\",\n"
+                               "    \"probe program\",\n"
+                               "    \"probe program\"\n"
+                               "  ],\n"
+                               "  \"parameters\": [\n" +
+                               parameter + ",\n" + parameter + ",\n" + parameter + ",\n" + parameter +
+                               "\n  ],\n"
+                               "  \"canDo\": {\n" +
+                               canDo +
+                               "\n  },\n"
+                               "  \"outputPins\": [\n"
+                               "    null,\n"
+                               "    null\n"
+                               "  ]\n"
+                               "}\n";
+  EXPECT_EQ(linesOf(run.out), linesOf(expected));  // line by line: Windows ends lines with CR LF
 }
 
 }  // namespace

@@ -2,14 +2,22 @@
 // it receives, one line each, to the file named by QUORLIN_PROBE_LOG, and it
 // writes every MIDI event it is sent into its audio at the event's frame:
 // left = status * 1000 + data 1, right = data 2 + 1, all else silence. The
-// WAV file a host renders through it shows where each event landed. With
-// QUORLIN_PROBE_INTERRUPT_AT=N it raises SIGINT in its Nth block, as a user's
-// Ctrl-C would arrive.
+// WAV file a host renders through it shows where each event landed.
+//
+// Further behaviour on request, through the environment:
+//   QUORLIN_PROBE_RAISE="N S..."      in its Nth block, raises each signal S
+//                                     in turn, as a user's Ctrl-C would arrive
+//   QUORLIN_PROBE_MAX_INSTANCES=N     main answers null while N instances live
+//   QUORLIN_PROBE_BLOCK_MILLISECONDS=N  every block takes at least N ms
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string>
+#include <thread>
 
 #include "host/vst2_abi.h"
 
@@ -34,6 +42,13 @@ struct Probe {
   int pendingCount;
   int blocks;
 };
+
+std::atomic<int> liveInstances{0};
+
+int environmentNumber(const char* name) {
+  const char* text = std::getenv(name);
+  return text != nullptr ? std::atoi(text) : 0;
+}
 
 void logLine(const std::string& line) {
   const char* path = std::getenv("QUORLIN_PROBE_LOG");
@@ -78,6 +93,7 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 inde
     case effClose:
       logLine("close");
       delete &probe;
+      --liveInstances;
       return 1;
     case effSetSampleRate:
       logLine("sampleRate " + number(opt) + " host says " +
@@ -134,8 +150,12 @@ void VSTCALLBACK processReplacing(AEffect* effect, float** inputs, float** outpu
     outputs[1][event.deltaFrames] += static_cast<float>((event.midiData[2] & 0xFF) + 1);
   }
   probe.pendingCount = 0;
-  const char* interruptAt = std::getenv("QUORLIN_PROBE_INTERRUPT_AT");
-  if (interruptAt != nullptr && ++probe.blocks == std::atoi(interruptAt)) std::raise(SIGINT);
+  std::this_thread::sleep_for(std::chrono::milliseconds(environmentNumber("QUORLIN_PROBE_BLOCK_MILLISECONDS")));
+  std::istringstream raise(std::getenv("QUORLIN_PROBE_RAISE") != nullptr ? std::getenv("QUORLIN_PROBE_RAISE") : "");
+  int block = 0;
+  if (raise >> block && ++probe.blocks == block) {
+    for (int number = 0; raise >> number;) std::raise(number);
+  }
 }
 
 void VSTCALLBACK process(AEffect* effect, float** inputs, float** outputs, VstInt32 frames) {
@@ -146,6 +166,12 @@ void VSTCALLBACK process(AEffect* effect, float** inputs, float** outputs, VstIn
 
 PROBE_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
   logLine("main host version " + std::to_string(host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f)));
+  const int maxInstances = environmentNumber("QUORLIN_PROBE_MAX_INSTANCES");
+  if (++liveInstances > maxInstances && maxInstances > 0) {
+    --liveInstances;
+    logLine("refused");
+    return nullptr;
+  }
   Probe* probe = new Probe{};
   probe->host = host;
   AEffect& effect = probe->effect;

@@ -30,9 +30,9 @@ std::string shellPath(std::string path) {
 
 }  // namespace
 
-ToolRun runTool(const TestFolder& folder, const std::string& arguments) {
-  const std::string out = folder.file("tool.out");
-  const std::string err = folder.file("tool.err");
+ToolRun runTool(const TestFolder& folder, const std::string& arguments, const std::string& captureName) {
+  const std::string out = folder.file(captureName + ".out");
+  const std::string err = folder.file(captureName + ".err");
   const std::string command = shellPath(std::string("./") + QUORLIN_HOST_FILE) + " " + arguments + " >" +
                               shellPath(out) + " 2>" + shellPath(err);
   const int status = std::system(command.c_str());

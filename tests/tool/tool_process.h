@@ -13,8 +13,9 @@ struct ToolRun {
 };
 
 // Runs quorlin-host (from the working directory, the build folder) with
-// `arguments`; its output streams are captured in files of `folder`.
-ToolRun runTool(const TestFolder& folder, const std::string& arguments);
+// `arguments`; its output streams are captured in files of `folder` named
+// after `captureName` (runs at the same time need names of their own).
+ToolRun runTool(const TestFolder& folder, const std::string& arguments, const std::string& captureName = "tool");
 
 // Sets an environment variable for the processes the test starts.
 void setEnvironment(const std::string& name, const std::string& value);

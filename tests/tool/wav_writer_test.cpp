@@ -131,7 +131,9 @@ TEST(WavWriter, OutputAppearsOnlyWhenFinishedAndNothingIsLeftOtherwise) {
     WavWriter writer(folder.file("out.wav"), SampleFormat::Float32, 1, 44100);
     writer.write(channels, 2);
     EXPECT_FALSE(folder.exists("out.wav"));
-    EXPECT_TRUE(folder.exists("out.wav.part"));
+    const std::vector<std::string> names = folder.names();
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(names[0].rfind("out.wav.", 0), 0u) << "the temporary file lies beside OUT: " << names[0];
   }
   EXPECT_TRUE(folder.names().empty()) << "an unfinished writer left " << folder.names().front();
 
@@ -144,14 +146,16 @@ TEST(WavWriter, OutputAppearsOnlyWhenFinishedAndNothingIsLeftOtherwise) {
   EXPECT_EQ(folder.names(), std::vector<std::string>{"out.wav"});
 }
 
-TEST(WavWriter, UnwritableFolderIsAnErrorWithExitStatus1) {
+TEST(WavWriter, UnwritableFolderIsRefusedWithExitStatus2) {
   TestFolder folder;
   try {
     WavWriter writer(folder.file("missing-folder/out.wav"), SampleFormat::Int16, 2, 44100);
     FAIL() << "created a file in a folder that does not exist";
   } catch (const ToolError& error) {
-    EXPECT_EQ(error.status(), kExitCannotWrite);
-    EXPECT_NE(std::string(error.what()).find("missing-folder/out.wav.part"), std::string::npos) << error.what();
+    EXPECT_EQ(error.status(), kExitBadInput);
+    EXPECT_NE(std::string(error.what()).find("missing-folder/out.wav: cannot create a file in its folder"),
+              std::string::npos)
+        << error.what();
   }
 }
 

@@ -110,5 +110,9 @@ std::pair<int32_t, float> parseIndexedValue(const std::string& option, const std
   const size_t equals = text.find('=');
   if (equals == std::string::npos) throw usageError(option + " needs INDEX=VALUE, not '" + text + "'", usage);
   const int64_t index = parseWholeNumber(option, text.substr(0, equals), 0, INT32_MAX, usage);
-  return {static_cast<int32_t>(index), parseFloatValue(option, text.substr(equals + 1), usage)};
+  const std::string valueText = text.substr(equals + 1);
+  const float value = parseFloatValue(option, valueText, usage);
+  // VST 2 parameter values run from 0 to 1; plug-ins are not made for others.
+  if (!(value >= 0.0f && value <= 1.0f)) throw badValue(option, valueText, "a value from 0 to 1", usage);
+  return {static_cast<int32_t>(index), value};
 }

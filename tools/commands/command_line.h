@@ -30,7 +30,8 @@ int64_t parseWholeNumber(const std::string& option, const std::string& text, int
 // same way on every platform.
 float parseFloatValue(const std::string& option, const std::string& text, const std::string& usage);
 
-// "INDEX=VALUE", as --param takes it: a whole index from 0 and a float value.
+// "INDEX=VALUE", as --param takes it: a whole index from 0 and a float value
+// from 0 to 1, the range of VST 2 parameter values.
 std::pair<int32_t, float> parseIndexedValue(const std::string& option, const std::string& text,
                                             const std::string& usage);
 

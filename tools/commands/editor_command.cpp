@@ -25,7 +25,8 @@ const char* const kEditorHelp =
     "\n"
     "  --plugin PATH        the VST 2 module (default: the Quorlin module beside this program)\n"
     "  --program P          program to select (default 0)\n"
-    "  --param I=V          set parameter I to V before the program is applied again (repeatable)\n"
+    "  --param I=V          set parameter I to V (0 to 1) before the program is applied again\n"
+    "                       (repeatable)\n"
     "  --screenshot FILE    save a PNG picture of the window and end instead of waiting\n"
     "  --after MS           milliseconds to let the editor draw before the picture, 0 to 600000\n"
     "                       (default 500)\n"
@@ -34,8 +35,8 @@ const char* const kEditorHelp =
     "                       to standard output\n"
     "  --help               this text\n"
     "\n"
-    "Exit status: 0 done, 1 the picture could not be written, 2 bad usage or no display,\n"
-    "3 the module could not be loaded or has no editor.\n";
+    "Exit status: 0 done, 1 the picture could not be written, 2 bad usage, no display or a\n"
+    "folder that takes no new file, 3 the module could not be loaded or has no editor.\n";
 
 constexpr int64_t kMaxIndex = 0x7FFFFFFF;
 constexpr int64_t kMaxAfterMilliseconds = 600000;

@@ -3,50 +3,120 @@
 #include "tools/commands/command_line.h"
 #include "tools/system/tool_error.h"
 
-const char* const kRenderUsage = "quorlin-host render [options] IN.mid OUT.wav";
+const char* const kRenderUsage =
+    "quorlin-host render [options] IN.mid OUT.wav, or quorlin-host render --batch LIST [--jobs N] [--plugin PATH]";
 
 const char* const kRenderHelp =
     "usage: quorlin-host render [options] IN.mid OUT.wav\n"
-    "Renders a Standard MIDI File (format 0 or 1) through a VST 2 instrument into a WAV file.\n"
+    "       quorlin-host render --batch LIST [--jobs N] [--plugin PATH] [--quiet]\n"
+    "Renders a Standard MIDI File (format 0 or 1) through a VST 2 instrument into a WAV file,\n"
+    "or each line of a batch list with the module loaded once.\n"
     "\n"
     "  --plugin PATH     the VST 2 module (default: the Quorlin module beside this program)\n"
     "  --rate HZ         sample rate, 1000 to 768000 (default 44100)\n"
     "  --block N         frames per processing block, 1 to 65536 (default 512)\n"
     "  --program P       program to select (default 0)\n"
-    "  --param I=V       set parameter I to V before the program is applied again (repeatable)\n"
-    "  --tail SECONDS    silence rendered after the last event, 0 to 3600 (default 1.0)\n"
+    "  --param I=V       set parameter I to V (0 to 1) before the program is applied again\n"
+    "                    (repeatable)\n"
+    "  --tail SECONDS    silence rendered after the last event, 0 to 3600 (default 1.0); or\n"
+    "  --tail auto       until the output has stayed below -120 dBFS for 0.1 s, at most 30 s\n"
     "  --format F        f32 (IEEE float), s16 or s24 (clipped at full scale); default f32\n"
-    "  --quiet           no progress bar and no summary line\n"
+    "  --batch LIST      render every line of LIST (- for standard input): IN.mid OUT.wav and any\n"
+    "                    of --rate, --block, --program, --param, --tail, --format; \"quoted\" words\n"
+    "                    may hold spaces; blank lines and lines starting with # are skipped\n"
+    "  --jobs N          songs of a batch rendered at once, 1 to 64 (default: one per core)\n"
+    "  --quiet           no progress bar and no summary lines\n"
     "  --help            this text\n"
     "\n"
-    "Exit status: 0 done, 1 the WAV file could not be written, 2 bad usage or MIDI file,\n"
-    "3 the module could not be loaded or started, 130 interrupted (no file is written).\n";
+    "OUT is written under a temporary name beside it and renamed when complete, so an\n"
+    "existing OUT stays as it was until then. OUT may not be a folder or a file read.\n"
+    "\n"
+    "Exit status: 0 done, 1 the WAV file could not be written, 2 bad usage, a bad MIDI file\n"
+    "or an output refused, 3 the module could not be loaded or started, 4 some lines of a\n"
+    "batch failed, 130 interrupted (no unfinished file is left).\n";
 
 namespace {
+
+const char* const kBatchLineUsage =
+    "IN.mid OUT.wav [--rate HZ] [--block N] [--program P] [--param I=V]... "
+    "[--tail SECONDS|auto] [--format F]";
 
 constexpr int64_t kMinRate = 1000;
 constexpr int64_t kMaxRate = 768000;
 constexpr int64_t kMaxBlock = 65536;
 constexpr int64_t kMaxTailSeconds = 3600;
 constexpr int64_t kMaxIndex = 0x7FFFFFFF;
+constexpr int64_t kMaxJobs = 64;
 
-const std::vector<OptionDefinition> kRenderOptions = {
-    {"--plugin", true}, {"--rate", true},   {"--block", true},  {"--program", true}, {"--param", true},
-    {"--tail", true},   {"--format", true}, {"--quiet", false}, {"--help", false},
+// The options a batch list may give for each song.
+const std::vector<OptionDefinition> kSongOptions = {
+    {"--rate", true}, {"--block", true}, {"--program", true}, {"--param", true}, {"--tail", true}, {"--format", true},
 };
 
-SampleFormat parseFormat(const std::string& text) {
+const std::vector<OptionDefinition> kCommandOptions = {
+    {"--plugin", true}, {"--batch", true}, {"--jobs", true}, {"--quiet", false}, {"--help", false},
+};
+
+std::vector<OptionDefinition> allRenderOptions() {
+  std::vector<OptionDefinition> all = kCommandOptions;
+  all.insert(all.end(), kSongOptions.begin(), kSongOptions.end());
+  return all;
+}
+
+SampleFormat parseFormat(const std::string& text, const std::string& usage) {
   if (text == "f32") return SampleFormat::Float32;
   if (text == "s16") return SampleFormat::Int16;
   if (text == "s24") return SampleFormat::Int24;
-  throw usageError("--format needs f32, s16 or s24, not '" + text + "'", kRenderUsage);
+  throw usageError("--format needs f32, s16 or s24, not '" + text + "'", usage);
+}
+
+TailLength parseTail(const std::string& text, const std::string& usage) {
+  TailLength tail;
+  tail.untilQuiet = text == "auto";
+  if (!tail.untilQuiet) tail.nanoseconds = parseNanoseconds("--tail", text, kMaxTailSeconds, usage);
+  return tail;
+}
+
+// Applies one of kSongOptions.
+void applySongOption(SongSettings& song, const std::string& name, const std::string& value, const std::string& usage) {
+  if (name == "--rate") {
+    song.session.sampleRate = static_cast<int32_t>(parseWholeNumber(name, value, kMinRate, kMaxRate, usage));
+  } else if (name == "--block") {
+    song.session.blockSize = static_cast<int32_t>(parseWholeNumber(name, value, 1, kMaxBlock, usage));
+  } else if (name == "--program") {
+    song.session.program = static_cast<int32_t>(parseWholeNumber(name, value, 0, kMaxIndex, usage));
+  } else if (name == "--param") {
+    const auto [index, setting] = parseIndexedValue(name, value, usage);
+    song.session.parameters.push_back({index, setting});
+  } else if (name == "--tail") {
+    song.tail = parseTail(value, usage);
+  } else if (name == "--format") {
+    song.format = parseFormat(value, usage);
+  }
+}
+
+bool isSongOption(const std::string& name) {
+  for (const OptionDefinition& option : kSongOptions) {
+    if (name == option.name) return true;
+  }
+  return false;
+}
+
+void takeFiles(SongSettings& song, const std::vector<std::string>& operands, const std::string& usage) {
+  if (operands.size() != 2) {
+    throw usageError(operands.size() < 2 ? "missing IN.mid or OUT.wav" : "too many files named", usage);
+  }
+  song.inputPath = operands[0];
+  song.outputPath = operands[1];
 }
 
 }  // namespace
 
 RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
-  const ParsedArguments parsed = parseArguments(args, kRenderOptions, kRenderUsage);
+  const ParsedArguments parsed = parseArguments(args, allRenderOptions(), kRenderUsage);
   RenderOptions options;
+  bool jobsGiven = false;
+  std::string songOptionGiven;
   for (const auto& [name, value] : parsed.options) {
     if (name == "--help") {
       options.help = true;
@@ -54,27 +124,35 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
       options.quiet = true;
     } else if (name == "--plugin") {
       options.modulePath = value;
-    } else if (name == "--rate") {
-      options.session.sampleRate =
-          static_cast<int32_t>(parseWholeNumber(name, value, kMinRate, kMaxRate, kRenderUsage));
-    } else if (name == "--block") {
-      options.session.blockSize = static_cast<int32_t>(parseWholeNumber(name, value, 1, kMaxBlock, kRenderUsage));
-    } else if (name == "--program") {
-      options.session.program = static_cast<int32_t>(parseWholeNumber(name, value, 0, kMaxIndex, kRenderUsage));
-    } else if (name == "--param") {
-      const auto [index, setting] = parseIndexedValue(name, value, kRenderUsage);
-      options.session.parameters.push_back({index, setting});
-    } else if (name == "--tail") {
-      options.tailNanoseconds = parseNanoseconds(name, value, kMaxTailSeconds, kRenderUsage);
-    } else if (name == "--format") {
-      options.format = parseFormat(value);
+    } else if (name == "--batch") {
+      options.batchListPath = value;
+    } else if (name == "--jobs") {
+      options.jobs = static_cast<int>(parseWholeNumber(name, value, 1, kMaxJobs, kRenderUsage));
+      jobsGiven = true;
+    } else if (isSongOption(name)) {
+      applySongOption(options.song, name, value, kRenderUsage);
+      songOptionGiven = name;
     }
   }
   if (options.help) return options;
-  if (parsed.operands.size() != 2) {
-    throw usageError(parsed.operands.size() < 2 ? "missing IN.mid or OUT.wav" : "too many files named", kRenderUsage);
+  if (options.batchListPath.empty()) {
+    if (jobsGiven) throw usageError("--jobs needs --batch", kRenderUsage);
+    takeFiles(options.song, parsed.operands, kRenderUsage);
+    return options;
   }
-  options.inputPath = parsed.operands[0];
-  options.outputPath = parsed.operands[1];
+  if (!songOptionGiven.empty()) {
+    throw usageError(songOptionGiven + " goes on the lines of the batch list, not beside --batch", kRenderUsage);
+  }
+  if (!parsed.operands.empty()) {
+    throw usageError("unexpected argument '" + parsed.operands[0] + "' beside --batch", kRenderUsage);
+  }
   return options;
+}
+
+SongSettings parseBatchLine(const std::vector<std::string>& words) {
+  const ParsedArguments parsed = parseArguments(words, kSongOptions, kBatchLineUsage);
+  SongSettings song;
+  for (const auto& [name, value] : parsed.options) applySongOption(song, name, value, kBatchLineUsage);
+  takeFiles(song, parsed.operands, kBatchLineUsage);
+  return song;
 }

@@ -1,4 +1,8 @@
-// The command line of `quorlin-host render`.
+// The command line of `quorlin-host render`, and the lines of a batch list.
+//
+// A render has options of the command (the module, --batch, --jobs, --quiet)
+// and options of the song (rate, block size, program, parameters, tail,
+// format), which a batch list gives line by line.
 #pragma once
 
 #include <cstdint>
@@ -8,15 +12,29 @@
 #include "tools/hosting/plugin_session.h"
 #include "tools/files/wav_writer.h"
 
-struct RenderOptions {
-  bool help = false;
-  bool quiet = false;
-  std::string modulePath;  // the default module when empty
+// How long to render past the last event: a fixed time, or until the
+// output has gone quiet.
+struct TailLength {
+  bool untilQuiet = false;
+  int64_t nanoseconds = 1000000000;  // when fixed
+};
+
+// Everything one song's render needs besides the module.
+struct SongSettings {
   std::string inputPath;
   std::string outputPath;
   SessionSettings session;
-  int64_t tailNanoseconds = 1000000000;
+  TailLength tail;
   SampleFormat format = SampleFormat::Float32;
+};
+
+struct RenderOptions {
+  bool help = false;
+  bool quiet = false;
+  std::string modulePath;     // the default module when empty
+  std::string batchListPath;  // a batch list ("-": standard input); a single render of `song` when empty
+  int jobs = 0;               // songs rendered at once in a batch; 0: one per processor core
+  SongSettings song;
 };
 
 extern const char* const kRenderUsage;
@@ -24,3 +42,7 @@ extern const char* const kRenderHelp;
 
 // Throws ToolError (kExitBadInput) with the usage line for anything it cannot accept.
 RenderOptions parseRenderOptions(const std::vector<std::string>& args);
+
+// One line of a batch list, split into words: IN.mid OUT.wav and song
+// options. Throws ToolError (kExitBadInput) for anything it cannot accept.
+SongSettings parseBatchLine(const std::vector<std::string>& words);

@@ -15,5 +15,5 @@ struct RgbImage {
 /// The whole file's bytes.
 std::vector<uint8_t> encodePng(const RgbImage& image);
 
-/// Writes the file whole or not at all. Throws ToolError (kExitCannotWrite).
+/// Writes the file whole or not at all, through OutputFile. Throws ToolError.
 void writePngFile(const std::string& path, const RgbImage& image);

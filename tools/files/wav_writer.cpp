@@ -1,10 +1,8 @@
 #include "tools/files/wav_writer.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstring>
 
-#include "tools/system/system_services.h"
 #include "tools/system/tool_error.h"
 
 namespace {
@@ -45,8 +43,6 @@ uint8_t* storeLittleEndian(uint8_t* out, uint32_t value, int bytes) {
 
 void putTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
 
-std::string systemError() { return std::strerror(errno); }
-
 }  // namespace
 
 int WavWriter::bytesPerFrame(SampleFormat format, int channels) { return bytesPerSample(format) * channels; }
@@ -57,16 +53,8 @@ uint64_t WavWriter::maxFrames(SampleFormat format, int channels) {
 }
 
 WavWriter::WavWriter(const std::string& path, SampleFormat format, int channels, int32_t sampleRate)
-    : path_(path), temporaryPath_(path + ".part"), format_(format), channels_(channels), sampleRate_(sampleRate) {
-  stream_ = std::fopen(temporaryPath_.c_str(), "wb");
-  if (stream_ == nullptr) throw ToolError(kExitCannotWrite, temporaryPath_ + ": cannot create: " + systemError());
+    : output_(path), format_(format), channels_(channels), sampleRate_(sampleRate) {
   writeHeader();  // with zero sizes; finish() writes it again with the real ones
-}
-
-WavWriter::~WavWriter() {
-  if (finished_) return;
-  if (stream_ != nullptr) std::fclose(stream_);
-  std::remove(temporaryPath_.c_str());
 }
 
 void WavWriter::writeHeader() {
@@ -97,11 +85,7 @@ void WavWriter::writeHeader() {
   writeBytes(header.data(), header.size());
 }
 
-void WavWriter::writeBytes(const uint8_t* data, size_t count) {
-  if (std::fwrite(data, 1, count, stream_) != count) {
-    throw ToolError(kExitCannotWrite, temporaryPath_ + ": cannot write: " + systemError());
-  }
-}
+void WavWriter::writeBytes(const uint8_t* data, size_t count) { output_.write(data, count); }
 
 uint8_t* WavWriter::encode(float sample, uint8_t* out) {
   const float magnitude = std::fabs(sample);
@@ -147,22 +131,13 @@ void WavWriter::write(const float* const* channels, int32_t frames) {
 void WavWriter::finish() {
   const uint64_t dataSize = frames_ * static_cast<uint64_t>(bytesPerFrame(format_, channels_));
   if (frames_ > maxFrames(format_, channels_)) {
-    throw ToolError(kExitCannotWrite, path_ + ": too much audio for one WAV file");
+    throw ToolError(kExitCannotWrite, output_.path() + ": too much audio for one WAV file");
   }
   if ((dataSize & 1u) != 0) {
     const uint8_t pad = 0;
     writeBytes(&pad, 1);
   }
-  if (std::fseek(stream_, 0, SEEK_SET) != 0) {
-    throw ToolError(kExitCannotWrite, temporaryPath_ + ": cannot write: " + systemError());
-  }
+  output_.rewind();
   writeHeader();
-  const bool closed = std::fclose(stream_) == 0;
-  stream_ = nullptr;
-  if (!closed) throw ToolError(kExitCannotWrite, temporaryPath_ + ": cannot write: " + systemError());
-  const std::string renameError = replaceFile(temporaryPath_, path_);
-  if (!renameError.empty()) {
-    throw ToolError(kExitCannotWrite, path_ + ": cannot rename " + temporaryPath_ + " to it: " + renameError);
-  }
-  finished_ = true;
+  output_.commit();
 }

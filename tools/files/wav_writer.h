@@ -1,14 +1,16 @@
 // Writing the rendered audio as a WAV file.
 //
-// The samples go to "OUT.part" first; only finish() gives the file its real
-// name, so a failed render never leaves a half-written OUT behind. Samples are
-// encoded byte by byte in little-endian order, the same on every platform.
+// The samples go to a temporary file beside OUT (see OutputFile); only
+// finish() gives it OUT's name, so a failed render never leaves a half-written
+// OUT behind and never touches an existing one. Samples are encoded byte by
+// byte in little-endian order, the same on every platform.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "tools/system/output_file.h"
 
 enum class SampleFormat {
   Float32,  // IEEE float, format tag 3: written as rendered
@@ -18,12 +20,9 @@ enum class SampleFormat {
 
 class WavWriter {
  public:
-  // Throws ToolError (kExitCannotWrite) when the temporary file cannot be created.
+  // Throws ToolError (kExitBadInput) when the temporary file cannot be
+  // created. The temporary file is removed unless finish() succeeds.
   WavWriter(const std::string& path, SampleFormat format, int channels, int32_t sampleRate);
-  // Removes the temporary file unless finish() succeeded.
-  ~WavWriter();
-  WavWriter(const WavWriter&) = delete;
-  WavWriter& operator=(const WavWriter&) = delete;
 
   // Appends `frames` frames taken from one array per channel.
   void write(const float* const* channels, int32_t frames);
@@ -47,9 +46,7 @@ class WavWriter {
   // Writes one sample's bytes at out and returns the place after them.
   uint8_t* encode(float sample, uint8_t* out);
 
-  std::string path_;
-  std::string temporaryPath_;
-  std::FILE* stream_ = nullptr;
+  OutputFile output_;
   SampleFormat format_;
   int channels_;
   int32_t sampleRate_;
@@ -57,5 +54,4 @@ class WavWriter {
   float peak_ = 0.0f;
   uint64_t clipped_ = 0;
   uint64_t frames_ = 0;
-  bool finished_ = false;
 };

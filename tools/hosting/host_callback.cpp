@@ -3,8 +3,8 @@
 namespace {
 
 // Until the session sets them: the rate and block size a host starts with.
-int32_t hostSampleRate = 44100;
-int32_t hostBlockSize = 512;
+thread_local int32_t hostSampleRate = 44100;
+thread_local int32_t hostBlockSize = 512;
 
 }  // namespace
 

@@ -10,8 +10,9 @@
 // The host's VST version as audioMasterVersion reports it.
 constexpr VstIntPtr kHostVstVersion = 2400;
 
-// The tool hosts one plug-in at a time, and a plug-in may ask for these before
-// main has even returned its record, so they are process-wide.
+// A plug-in may ask for these before main has even returned its record, so
+// they cannot be kept per record. They are kept per thread instead: each
+// instance the tool runs is created and driven by one thread of its own.
 void setHostSampleRate(int32_t rate);
 void setHostBlockSize(int32_t frames);
 

@@ -1,15 +1,23 @@
 #include "tools/hosting/plugin_session.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "tools/hosting/host_callback.h"
 #include "tools/hosting/module_library.h"
-#include "tools/system/tool_error.h"
+
+namespace {
+
+// Stands for the single interface thread of a host.
+std::mutex interfaceCalls;
+
+}  // namespace
 
 PluginSession::PluginSession(const ModuleLibrary& module) : modulePath_(module.path()) {
+  const std::lock_guard<std::mutex> lock(interfaceCalls);
   effect_ = module.entryPoint()(hostCallback);
   if (effect_ == nullptr) {
-    throw ToolError(kExitBadModule, modulePath_ + ": the plug-in refused to start (its main answered null)");
+    throw InstanceRefused(kExitBadModule, modulePath_ + ": the plug-in refused to start (its main answered null)");
   }
   if (effect_->magic != kEffectMagic) {
     throw ToolError(kExitBadModule, modulePath_ + ": not a VST 2 plug-in (its record lacks the 'VstP' mark)");
@@ -19,10 +27,12 @@ PluginSession::PluginSession(const ModuleLibrary& module) : modulePath_(module.p
 
 PluginSession::~PluginSession() {
   if (running_) stop();
+  const std::lock_guard<std::mutex> lock(interfaceCalls);
   dispatch(effClose);
 }
 
 void PluginSession::configure(const SessionSettings& settings) {
+  const std::lock_guard<std::mutex> lock(interfaceCalls);
   if (settings.program < 0 || (settings.program > 0 && settings.program >= effect_->numPrograms)) {
     throw ToolError(kExitBadInput, "--program " + std::to_string(settings.program) + ": " + modulePath_ + " has " +
                                        std::to_string(effect_->numPrograms) + " programs");
@@ -33,7 +43,7 @@ void PluginSession::configure(const SessionSettings& settings) {
                                          std::to_string(effect_->numParams) + " parameters");
     }
   }
-  setTiming(settings.sampleRate, settings.blockSize);
+  applyTiming(settings.sampleRate, settings.blockSize);
   dispatch(effSetProgram, 0, settings.program);
   for (const ParameterSetting& parameter : settings.parameters) {
     effect_->setParameter(effect_, parameter.index, parameter.value);
@@ -42,6 +52,11 @@ void PluginSession::configure(const SessionSettings& settings) {
 }
 
 void PluginSession::setTiming(int32_t sampleRate, int32_t blockSize) {
+  const std::lock_guard<std::mutex> lock(interfaceCalls);
+  applyTiming(sampleRate, blockSize);
+}
+
+void PluginSession::applyTiming(int32_t sampleRate, int32_t blockSize) {
   setHostSampleRate(sampleRate);
   setHostBlockSize(blockSize);
   dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
@@ -49,11 +64,13 @@ void PluginSession::setTiming(int32_t sampleRate, int32_t blockSize) {
 }
 
 void PluginSession::start() {
+  const std::lock_guard<std::mutex> lock(interfaceCalls);
   dispatch(effMainsChanged, 0, 1);
   running_ = true;
 }
 
 void PluginSession::stop() {
+  const std::lock_guard<std::mutex> lock(interfaceCalls);
   dispatch(effMainsChanged, 0, 0);
   running_ = false;
 }

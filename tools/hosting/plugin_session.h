@@ -10,6 +10,12 @@
 //
 // The program is applied a second time after the parameters so that a plug-in
 // which reads its values only on a program change sounds with them.
+//
+// Several sessions may run at once, each on its own thread. Hosts make every
+// call but the audio ones from a single interface thread, and plug-ins rely
+// on it: they keep module-wide state (the Quorlin module, its editor tables)
+// that these calls touch unguarded. So construction, configure, start, stop
+// and destruction take one lock of the process; events and processing do not.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +23,7 @@
 #include <vector>
 
 #include "host/vst2_abi.h"
+#include "tools/system/tool_error.h"
 
 class ModuleLibrary;
 
@@ -32,10 +39,18 @@ struct SessionSettings {
   std::vector<ParameterSetting> parameters;
 };
 
+// main answered null: the plug-in makes no further instance, perhaps only
+// while others are alive (the Quorlin module allows eight at a time).
+class InstanceRefused : public ToolError {
+ public:
+  using ToolError::ToolError;
+};
+
 class PluginSession {
  public:
-  // Creates and opens an instance. Throws ToolError with kExitBadModule when
-  // main answers null or with a record that is not a VST 2 effect.
+  // Creates and opens an instance. Throws InstanceRefused when main answers
+  // null, and ToolError with kExitBadModule for a record that is not a VST 2
+  // effect.
   explicit PluginSession(const ModuleLibrary& module);
   ~PluginSession();
   PluginSession(const PluginSession&) = delete;
@@ -59,6 +74,8 @@ class PluginSession {
   const std::string& modulePath() const { return modulePath_; }
 
  private:
+  void applyTiming(int32_t sampleRate, int32_t blockSize);
+
   AEffect* effect_ = nullptr;
   std::string modulePath_;
   bool running_ = false;

@@ -1,6 +1,8 @@
 // The few operating-system services the tool needs beyond standard C++.
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
 
 // The folder that holds the running executable, without a trailing separator.
@@ -9,9 +11,35 @@ std::string executableDirectory();
 // True when standard error goes to a terminal (where a progress bar makes sense).
 bool standardErrorIsTerminal();
 
+// Creates a new file under `path` and opens it for writing. Fails when
+// anything already has that name, a link included, so that nothing is ever
+// written through one. On failure returns null, the system's reason in
+// `failure` and whether the name was taken in `nameTaken`.
+std::FILE* createNewFile(const std::string& path, bool& nameTaken, std::string& failure);
+
+// Which file a path names once links are followed: two names of one file
+// (a link, another spelling, another hard link) give the same identity.
+struct FileIdentity {
+  bool exists = false;
+  bool isDirectory = false;
+  bool identified = false;  // volume and file are known
+  uint64_t volume = 0;
+  uint64_t file = 0;
+};
+FileIdentity identifyFile(const std::string& path);
+
+inline bool sameFile(const FileIdentity& a, const FileIdentity& b) {
+  return a.identified && b.identified && a.volume == b.volume && a.file == b.file;
+}
+
 // Gives the finished file `from` the name `to`, replacing any file of that name.
 // Returns an empty string, or the system's reason for failing.
 std::string replaceFile(const std::string& from, const std::string& to);
+
+// Windows ends a console program a few seconds after its console window is
+// closed (or the user logs off), with no signal: runs `cleanUp` first. On other
+// systems the terminal closing sends SIGHUP instead, and this does nothing.
+void onConsoleClose(void (*cleanUp)());
 
 #ifdef _WIN32
 // The running executable's file name, such as "quorlin-host.exe".

@@ -1,3 +1,5 @@
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,3 +23,34 @@ bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
 std::string replaceFile(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0 ? std::string() : std::strerror(errno);
 }
+
+std::FILE* createNewFile(const std::string& path, bool& nameTaken, std::string& failure) {
+  // O_EXCL fails on any existing name, a dangling link included.
+  const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (descriptor < 0) {
+    nameTaken = errno == EEXIST;
+    failure = std::strerror(errno);
+    return nullptr;
+  }
+  std::FILE* stream = fdopen(descriptor, "wb");
+  if (stream == nullptr) {
+    failure = std::strerror(errno);
+    close(descriptor);
+    unlink(path.c_str());
+  }
+  return stream;
+}
+
+FileIdentity identifyFile(const std::string& path) {
+  struct stat status {};
+  FileIdentity identity;
+  if (stat(path.c_str(), &status) != 0) return identity;
+  identity.exists = true;
+  identity.isDirectory = S_ISDIR(status.st_mode);
+  identity.identified = true;
+  identity.volume = static_cast<uint64_t>(status.st_dev);
+  identity.file = static_cast<uint64_t>(status.st_ino);
+  return identity;
+}
+
+void onConsoleClose(void (*)()) {}

@@ -1,11 +1,20 @@
 #include <windows.h>
+#include <fcntl.h>
 #include <io.h>
 
+#include <cstdint>
 #include <cstdio>
 
 #include "tools/system/system_services.h"
 
 namespace {
+
+void (*consoleCloseCleanUp)() = nullptr;
+
+BOOL WINAPI onConsoleEvent(DWORD event) {
+  if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) consoleCloseCleanUp();
+  return FALSE;  // what follows is the default: Ctrl-C reaches the C library's SIGINT, a close ends the process
+}
 
 // The running executable's full path, split at its last separator (npos when
 // the path is unknown or has none).
@@ -43,6 +52,54 @@ std::string replaceFile(const std::string& from, const std::string& to) {
                                                                                : systemErrorText(GetLastError());
 }
 
+std::FILE* createNewFile(const std::string& path, bool& nameTaken, std::string& failure) {
+  // CREATE_NEW fails on any existing name, a link included. Sharing deletion
+  // lets a console-close handler remove the file while it is still open.
+  const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    nameTaken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+    failure = systemErrorText(error);
+    return nullptr;
+  }
+  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+  std::FILE* stream = descriptor == -1 ? nullptr : _fdopen(descriptor, "wb");
+  if (stream == nullptr) {
+    failure = "cannot open the new file as a stream";
+    if (descriptor == -1) {
+      CloseHandle(handle);
+    } else {
+      _close(descriptor);
+    }
+    DeleteFileA(path.c_str());
+  }
+  return stream;
+}
+
+FileIdentity identifyFile(const std::string& path) {
+  FileIdentity identity;
+  const HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    // Present but not openable (locked, say): it exists, its identity unknown.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    identity.exists = attributes != INVALID_FILE_ATTRIBUTES;
+    identity.isDirectory = identity.exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return identity;
+  }
+  BY_HANDLE_FILE_INFORMATION information{};
+  identity.exists = true;
+  if (GetFileInformationByHandle(handle, &information) != 0) {
+    identity.isDirectory = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    identity.identified = true;
+    identity.volume = information.dwVolumeSerialNumber;
+    identity.file = (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+  }
+  CloseHandle(handle);
+  return identity;
+}
+
 std::string systemErrorText(unsigned long code) {
   char* text = nullptr;
   const DWORD length =
@@ -55,4 +112,9 @@ std::string systemErrorText(unsigned long code) {
     message.pop_back();
   }
   return message;
+}
+
+void onConsoleClose(void (*cleanUp)()) {
+  consoleCloseCleanUp = cleanUp;
+  SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 }

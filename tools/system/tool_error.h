@@ -8,8 +8,9 @@
 enum ExitStatus : int {
   kExitSuccess = 0,
   kExitCannotWrite = 1,    // the output file could not be written
-  kExitBadInput = 2,       // a usage error or an unreadable MIDI file
+  kExitBadInput = 2,       // a usage error, an unreadable MIDI file or an output refused
   kExitBadModule = 3,      // the plug-in module could not be loaded or started
+  kExitSomeFailed = 4,     // some songs of a batch could not be rendered
   kExitInterrupted = 130,  // stopped by Ctrl-C or a termination request, as shells report SIGINT
 };
 

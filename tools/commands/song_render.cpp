@@ -1,0 +1,125 @@
+#include "tools/commands/song_render.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "tools/commands/quiet_tail.h"
+#include "tools/commands/interrupt.h"
+#include "tools/files/midi_file.h"
+#include "tools/files/midi_schedule.h"
+#include "tools/system/output_file.h"
+#include "tools/system/tool_error.h"
+#include "tools/hosting/vst_event_list.h"
+#include "tools/files/wav_writer.h"
+
+namespace {
+
+// The WAV file holds the plug-in's first two outputs, or its only one.
+constexpr int kMaxWrittenChannels = 2;
+
+// One array of block-sized buffers per plug-in input and output; inputs stay silent.
+class AudioBuffers {
+ public:
+  AudioBuffers(int inputs, int outputs, int32_t blockSize) {
+    for (int i = 0; i < inputs + outputs; ++i) storage_.emplace_back(static_cast<size_t>(blockSize), 0.0f);
+    for (auto& buffer : storage_) pointers_.push_back(buffer.data());
+    inputCount_ = inputs;
+  }
+  float** inputs() { return pointers_.data(); }
+  float** outputs() { return pointers_.data() + inputCount_; }
+
+ private:
+  std::vector<std::vector<float>> storage_;
+  std::vector<float*> pointers_;
+  int inputCount_ = 0;
+};
+
+MidiSchedule loadSchedule(const std::string& path, int32_t sampleRate) {
+  const MidiFile song = readMidiFile(path);
+  try {
+    return scheduleMidiFile(song, sampleRate);
+  } catch (const MidiFileError& error) {
+    throw ToolError(kExitBadInput, path + ": " + error.what());
+  }
+}
+
+// round(tail * rate), exactly.
+int64_t tailFrames(int64_t tailNanoseconds, int32_t sampleRate) {
+  constexpr int64_t kNanosecondsPerSecond = 1000000000;
+  return (2 * tailNanoseconds * sampleRate + kNanosecondsPerSecond) / (2 * kNanosecondsPerSecond);
+}
+
+void stopIfRequested(const std::string& outputPath) {
+  if (interruptRequested()) throw ToolError(kExitInterrupted, "interrupted; " + outputPath + " not written");
+}
+
+}  // namespace
+
+SongResult renderSong(const SongSettings& song, InstanceGate& instances, const std::vector<std::string>& otherFilesRead,
+                      const RenderProgress& progress) {
+  const auto startTime = std::chrono::steady_clock::now();
+  std::vector<std::string> filesRead = otherFilesRead;
+  filesRead.push_back(song.inputPath);
+  refuseUnsafeOutput(song.outputPath, filesRead);
+
+  const int32_t rate = song.session.sampleRate;
+  const int32_t blockSize = song.session.blockSize;
+  const MidiSchedule schedule = loadSchedule(song.inputPath, rate);
+  QuietTail quietTail(rate);
+  const int64_t mostFrames =
+      schedule.lastFrame + (song.tail.untilQuiet ? quietTail.longestFrames() : tailFrames(song.tail.nanoseconds, rate));
+  if (static_cast<uint64_t>(mostFrames) > WavWriter::maxFrames(song.format, kMaxWrittenChannels)) {
+    throw ToolError(kExitBadInput, song.inputPath + ": the song is too long for one WAV file at this rate and format");
+  }
+  stopIfRequested(song.outputPath);
+
+  const InstanceGate::Instance session = instances.open();
+  session->configure(song.session);
+  const AEffect& effect = session->effect();
+  if (effect.numOutputs < 1) {
+    throw ToolError(kExitBadModule, instances.modulePath() + ": the plug-in has no audio outputs");
+  }
+  SongResult result;
+  result.channels = std::min(effect.numOutputs, kMaxWrittenChannels);
+  AudioBuffers buffers(std::max(effect.numInputs, 0), effect.numOutputs, blockSize);
+  WavWriter writer(song.outputPath, song.format, result.channels, rate);
+  VstEventList eventList;
+
+  session->start();
+  const ScheduledEvent* next = schedule.events.data();
+  const ScheduledEvent* const end = next + schedule.events.size();
+  bool songOver = false;
+  for (int64_t blockStart = 0; blockStart < mostFrames && !songOver; blockStart += blockSize) {
+    const int32_t frames = static_cast<int32_t>(std::min<int64_t>(blockSize, mostFrames - blockStart));
+    const ScheduledEvent* last = next;
+    while (last != end && last->frame < blockStart + frames) ++last;
+    if (last != next) {
+      eventList.fill(next, last, blockStart);
+      session->sendEvents(eventList.list());
+      next = last;
+    }
+    session->process(buffers.inputs(), buffers.outputs(), frames);
+    int32_t kept = frames;
+    if (song.tail.untilQuiet && blockStart + frames > schedule.lastFrame) {
+      // The tail starts inside this block or before it.
+      const int32_t tailStart = static_cast<int32_t>(std::max<int64_t>(schedule.lastFrame - blockStart, 0));
+      const float* tail[kMaxWrittenChannels] = {};
+      for (int channel = 0; channel < result.channels; ++channel)
+        tail[channel] = buffers.outputs()[channel] + tailStart;
+      kept = tailStart + quietTail.take(tail, result.channels, frames - tailStart);
+      songOver = quietTail.complete();
+    }
+    writer.write(buffers.outputs(), kept);
+    if (progress) progress(blockStart + kept, mostFrames);
+    stopIfRequested(song.outputPath);
+  }
+  session->stop();
+  writer.finish();
+
+  result.frames = static_cast<int64_t>(writer.framesWritten());
+  result.tailFrames = result.frames - schedule.lastFrame;
+  result.peak = writer.peak();
+  result.clippedSamples = writer.clippedSamples();
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime).count();
+  return result;
+}

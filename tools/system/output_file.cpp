@@ -1,0 +1,98 @@
+#include "tools/system/output_file.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <random>
+
+#include "tools/system/unfinished_files.h"
+#include "tools/system/system_services.h"
+#include "tools/system/tool_error.h"
+
+namespace {
+
+// Names tried before giving up; each is taken only if nothing has it yet.
+constexpr int kNameAttempts = 100;
+constexpr int kSuffixLetters = 6;
+constexpr size_t kBufferBytes = 1 << 16;
+const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+
+uint64_t entropy() {
+  uint64_t seed = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  try {
+    seed ^= static_cast<uint64_t>(std::random_device()()) << 32;
+  } catch (const std::exception&) {
+    // The clock alone: names still never collide, they are only easier to guess.
+  }
+  return seed;
+}
+
+// Hard to guess, different for every file of this process (splitmix64).
+std::string randomSuffix() {
+  static std::atomic<uint64_t> state{entropy()};
+  uint64_t z = state.fetch_add(0x9E3779B97F4A7C15u) + 0x9E3779B97F4A7C15u;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+  z ^= z >> 31;
+  std::string suffix;
+  for (int i = 0; i < kSuffixLetters; ++i, z /= sizeof kLetters - 1) suffix += kLetters[z % (sizeof kLetters - 1)];
+  return suffix;
+}
+
+std::string systemError() { return std::strerror(errno); }
+
+}  // namespace
+
+OutputFile::OutputFile(const std::string& path) : path_(path) {
+  std::string failure;
+  for (int attempt = 0; attempt < kNameAttempts && stream_ == nullptr; ++attempt) {
+    temporaryPath_ = path + "." + randomSuffix() + ".part";
+    bool nameTaken = false;
+    stream_ = createNewFile(temporaryPath_, nameTaken, failure);
+    if (stream_ == nullptr && !nameTaken) break;
+  }
+  if (stream_ == nullptr) throw ToolError(kExitBadInput, path + ": cannot create a file in its folder: " + failure);
+  listEntry_ = listUnfinishedFile(temporaryPath_);
+  // Fewer, larger writes: a batch writes thousands of files, and each system call costs.
+  std::setvbuf(stream_, nullptr, _IOFBF, kBufferBytes);
+}
+
+OutputFile::~OutputFile() {
+  if (committed_) return;
+  if (stream_ != nullptr) std::fclose(stream_);
+  std::remove(temporaryPath_.c_str());
+  forgetUnfinishedFile(listEntry_);
+}
+
+void OutputFile::failWriting() const { throw ToolError(kExitCannotWrite, path_ + ": cannot write: " + systemError()); }
+
+void OutputFile::write(const void* bytes, size_t count) {
+  if (std::fwrite(bytes, 1, count, stream_) != count) failWriting();
+}
+
+void OutputFile::rewind() {
+  if (std::fflush(stream_) != 0 || std::fseek(stream_, 0, SEEK_SET) != 0) failWriting();
+}
+
+void OutputFile::commit() {
+  const bool closed = std::fclose(stream_) == 0;
+  stream_ = nullptr;
+  if (!closed) failWriting();
+  const std::string renameError = replaceFile(temporaryPath_, path_);
+  if (!renameError.empty())
+    throw ToolError(kExitCannotWrite, path_ + ": cannot give the finished file its name: " + renameError);
+  committed_ = true;
+  forgetUnfinishedFile(listEntry_);
+}
+
+void refuseUnsafeOutput(const std::string& outputPath, const std::vector<std::string>& filesRead) {
+  const FileIdentity output = identifyFile(outputPath);
+  if (output.isDirectory) throw ToolError(kExitBadInput, outputPath + ": is a folder, not a file to write");
+  for (const std::string& input : filesRead) {
+    if (sameFile(output, identifyFile(input))) {
+      throw ToolError(kExitBadInput,
+                      outputPath + ": is the same file as " + input + ", which this render reads; name another output");
+    }
+  }
+}
