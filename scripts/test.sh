@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds both targets and runs every test: the README's test command.
 # Usage: scripts/test.sh [stage...]   (default: all stages in order)
-# Stages: deps linux windows crosscheck sanitize valgrind fuzz hosts bench
+# Stages: deps linux windows crosscheck sanitize tsan valgrind fuzz hosts bench
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -44,6 +44,19 @@ stage_sanitize() {
      xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j"$jobs")
 }
 
+# The tests where threads meet (the stress and editor tests, among them a
+# host that renders, changes programs and opens the editor at once) built
+# with ThreadSanitizer; the first report fails the stage. Only what those
+# tests run is built.
+stage_tsan() {
+  cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORLIN_TSAN=ON >/dev/null
+  cmake --build build-tsan -j"$jobs" --target quorlin quorlin-host quorlin_panel_generator \
+    stress_tests editor_stress_tests editor_plain_host_tests live_changes_tests busy_host_tests fuzz_input_tests \
+    editor_model_tests editor_window_tests editor_module_tests editor_screenshot_tests
+  (cd build-tsan && TSAN_OPTIONS="halt_on_error=1 exitcode=66 suppressions=$root/tests/tsan_suppressions.txt" \
+     xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j"$jobs" -L 'stress|editor')
+}
+
 stage_valgrind() {
   bash scripts/valgrind-demo.sh
 }
@@ -64,7 +77,7 @@ stage_hosts() {
 }
 
 stages=("$@")
-[ ${#stages[@]} -eq 0 ] && stages=(deps linux windows crosscheck sanitize valgrind fuzz hosts bench)
+[ ${#stages[@]} -eq 0 ] && stages=(deps linux windows crosscheck sanitize tsan valgrind fuzz hosts bench)
 for stage in "${stages[@]}"; do
   echo "== $stage" >&2
   "stage_$stage"
