@@ -2,7 +2,6 @@
 
 #include "editor/editor_tables.h"
 #include "editor/gl_scene.h"
-#include "editor/knob_angles.h"
 #include "editor/mouse_editing.h"
 #include "editor/scene_renderer.h"
 #include "host/module_instance.h"
@@ -28,9 +27,6 @@ intptr_t WINDOW_PROC_CALL editorWindowProc(platform::WindowHandle window, uint32
   // With no context of its own, none stays current: GL calls for this window
   // must not land in another window's context.
   platform::makeGlContextCurrent(dc, context ? context->context : nullptr);
-  // A program change waiting to be drawn is drawn now, for hosts that seldom
-  // call the editor's idle; a paint message takes the mark and draws it at once.
-  if (owner && owner->knobs->takeTurn()) platform::invalidateWindow(window);
 
   switch (message) {
     case platform::messageCreate:

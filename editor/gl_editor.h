@@ -25,14 +25,14 @@ class GlEditor : public EditorBase {
   int32_t open(void* parent) override;
   /// Forgets the window; the host destroys it with its parent.
   void close() override;
-  /// Called regularly by the host's interface thread. Linux hosts rely on it
-  /// to let the editor read its X events; on Windows the host's message loop
-  /// has delivered them already. On both it asks for the repaint that a
-  /// program change left waiting.
+  /// Called regularly by the host's interface thread while the editor is
+  /// open. Linux hosts rely on it to let the editor read its X events; on
+  /// Windows the host's message loop has delivered them already. On both it
+  /// asks for the repaint that a program change left waiting.
   void idle() override;
   /// Turns the knobs to a program's values (knob order). Hosts change
   /// programs on any thread, so this touches nothing of the window system:
-  /// the interface thread repaints at its next idle or window message.
+  /// the interface thread asks for the repaint at its next idle.
   void setKnobs(const KnobValues& values);
 
   /// A knob's rotation in degrees, by parameter number (see KnobAngles).

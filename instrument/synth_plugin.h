@@ -13,8 +13,8 @@
 //   engine/synth_engine.h for how, and from which sample a change is heard);
 // - into the editor, a program change only turns the knobs (atomic angles)
 //   and marks them for drawing (an atomic flag); the interface thread asks
-//   for the repaint at its next idle or window message, so the window system
-//   and the editor's tables are touched by that thread alone.
+//   for the repaint at its next effEditIdle, so the window system and the
+//   editor's tables are touched by that thread alone.
 // The programs themselves (values, names, the current program number) are
 // plain data, changed by whichever thread calls: a host that changed them
 // from two threads at once would race on them. Nothing here takes a lock;
