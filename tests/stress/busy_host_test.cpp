@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr int kEditorCycles = 30;
+constexpr int kEditorCycles = 20;
 constexpr int kIdlesPerCycle = 5;
 constexpr int kSong = 7;
 
