@@ -1,7 +1,7 @@
 // A host that does everything at once: its audio thread renders, a second
 // thread changes programs and parameters and sends knob releases as fast as
-// it can, and its interface thread opens, idles and closes the editor in
-// fresh X windows. Built with -fsanitize=thread (scripts/test.sh tsan) this
+// it can, and its interface thread (which draws with OpenGL itself) opens,
+// idles and closes the editor in fresh X windows. Built with -fsanitize=thread (scripts/test.sh tsan) this
 // is where a data race among the three threads shows; in every build each
 // sample must stay finite and the X connection free of errors.
 #include "editor_host.h"
@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "host_gl_context.h"
 #include "instrument/synth_plugin.h"
 #include "live_values.h"
 #include "test_song.h"
@@ -34,6 +35,7 @@ class BusyHost : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(host.get(), nullptr) << "no X display: run the tests under xvfb-run";
+    keepHostGlContextAlive();
     plugin = new SynthPlugin(quietHost);
     effect = plugin->record();
     prepareSong(effect, kSong);
