@@ -44,7 +44,9 @@ class BusyHost : public ::testing::Test {
     if (effect) effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
   }
 
-  VstIntPtr dispatch(VstInt32 opcode, void* ptr = nullptr) { return effect->dispatcher(effect, opcode, 0, 0, ptr, 0.0f); }
+  VstIntPtr dispatch(VstInt32 opcode, void* ptr = nullptr) {
+    return effect->dispatcher(effect, opcode, 0, 0, ptr, 0.0f);
+  }
   void idle(int times) {
     for (int i = 0; i < times; ++i) dispatch(effEditIdle);
   }
