@@ -72,11 +72,9 @@ void GlEditor::close() {
 }
 
 void GlEditor::idle() {
+  if (window && knobs.takeTurn()) platform::invalidateWindow(window);
   platform::dispatchPendingMessages();
   EditorBase::idle();
 }
 
-void GlEditor::setKnobs(const KnobValues& values) {
-  knobs.turnTo(values);
-  if (window) platform::invalidateWindow(window);
-}
+void GlEditor::setKnobs(const KnobValues& values) { knobs.turnTo(values); }

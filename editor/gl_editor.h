@@ -25,19 +25,23 @@ class GlEditor : public EditorBase {
   int32_t open(void* parent) override;
   /// Forgets the window; the host destroys it with its parent.
   void close() override;
-  /// Called regularly by the host's interface thread. Linux hosts rely on it
-  /// to let the editor read its X events; on Windows the host's message loop
-  /// has delivered them already.
+  /// Called regularly by the host's interface thread while the editor is
+  /// open. Linux hosts rely on it to let the editor read its X events; on
+  /// Windows the host's message loop has delivered them already. On both it
+  /// asks for the repaint that a program change left waiting.
   void idle() override;
-  /// Turns the knobs to a program's values (knob order) and asks for a repaint.
+  /// Turns the knobs to a program's values (knob order). Hosts change
+  /// programs on any thread, so this touches nothing of the window system:
+  /// the interface thread asks for the repaint at its next idle.
   void setKnobs(const KnobValues& values);
 
   /// A knob's rotation in degrees, by parameter number (see KnobAngles).
   double knobAngle(int parameter) const { return knobs.angle(parameter); }
-  /// The editor's own child window; null while closed.
+  /// The editor's own child window; null while closed. Interface thread only.
   platform::WindowHandle windowHandle() const { return window; }
 
  private:
+  // Written by open and close, read by idle: all on the interface thread.
   platform::WindowHandle window = nullptr;
   bool isOpen = false;
   // Filled by setKnobs when the plug-in applies its first program, before any

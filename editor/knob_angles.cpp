@@ -11,6 +11,7 @@ constexpr double kDegreesPerValue = -240.0;
 
 void KnobAngles::turnTo(const KnobValues& values) {
   for (int knob = 0; knob < kKnobCount; ++knob) {
-    angles[kKnobLayout[knob].parameter] = (values[knob] - 0.5) * kDegreesPerValue;
+    angles[kKnobLayout[knob].parameter].store((values[knob] - 0.5) * kDegreesPerValue, std::memory_order_relaxed);
   }
+  turned.store(true, std::memory_order_release);
 }

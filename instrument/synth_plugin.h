@@ -1,14 +1,26 @@
 // The instrument: the one plug-in object of a loaded instance.
 //
-// Threads. The host builds and destroys the object, changes programs and
-// names, and opens the editor from its interface thread; it delivers events
-// (processEvents) and asks for audio (processReplacing) from its audio
-// thread, one after the other, so the pending events and the render cursor
-// need no guard. Program changes and the editor's mouse release write the
-// current program and the voices' settings while a block may be rendering:
-// every such value is a single 32-bit store, and a block may see part of a
-// group already changed, which is harmless to the sound. Nothing here takes
-// a lock; the audio path never allocates.
+// Threads. A host builds and destroys the object and opens, idles and closes
+// the editor from its interface thread, which is also the thread that
+// receives the editor's window messages. It delivers events (processEvents)
+// and asks for audio (processReplacing) from its audio thread, one call after
+// the other, so the pending events and the render cursor need no guard.
+// Program changes and parameter writes may come from any thread, and the
+// editor's knob releases from the interface thread, while a block renders;
+// no value crosses from one thread to another through a data race:
+// - into the sound, every setting goes through the engine's set* operations,
+//   whose values the render may read while they change (see
+//   engine/synth_engine.h for how, and from which sample a change is heard);
+// - into the editor, a program change only turns the knobs (atomic angles)
+//   and marks them for drawing (an atomic flag); the interface thread asks
+//   for the repaint at its next effEditIdle, so the window system and the
+//   editor's tables are touched by that thread alone.
+// ThreadSanitizer checks both with a host that does all of this at once
+// (tests/stress/busy_host_test.cpp, scripts/test.sh tsan).
+// The programs themselves (values, names, the current program number) are
+// plain data, changed by whichever thread calls: a host that changed them
+// from two threads at once would race on them. Nothing here takes a lock;
+// the audio path never allocates.
 #pragma once
 
 #include <cstdint>

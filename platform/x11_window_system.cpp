@@ -5,7 +5,9 @@
 // editor's idle regularly from its interface thread; the layer creates its
 // windows directly inside that parent and turns the events it reads during
 // dispatchPendingMessages into Win32-numbered messages for the class's window
-// procedure. Everything runs on the host's interface thread.
+// procedure. Everything runs on the host's interface thread, and nothing here
+// is guarded: a program change on another thread reaches the editor's knobs
+// alone, and the interface thread asks for the repaint.
 #include <GL/glx.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

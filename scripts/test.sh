@@ -4,8 +4,8 @@
 # and the last line is their sum, "N passed, N failed". The exit status is
 # non-zero when anything failed or nothing ran.
 # Usage: scripts/test.sh [stage...]   (default: all stages in order)
-# Stages: deps selftest linux win32 win64 crosscheck package sanitize valgrind
-#         fuzz hosts bench   ("windows" stands for win32 win64)
+# Stages: deps selftest linux win32 win64 crosscheck package sanitize tsan
+#         valgrind fuzz hosts bench   ("windows" stands for win32 win64)
 # A stage is a function stage_NAME; its checks go through `check` (one script
 # or command each) or `check_tests` (a build folder's ctest), and anything else
 # that fails in it stops the stage and counts as one failure.
@@ -132,6 +132,22 @@ stage_sanitize() {
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 check_tests "Linux tests, sanitized" build-asan -j"$jobs"
 }
 
+# The tests where threads meet (the stress and editor tests, among them a
+# host that renders, changes programs and opens the editor at once) built
+# with ThreadSanitizer; the first report fails the stage. Only what those
+# tests run is built.
+stage_tsan() {
+  cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORLIN_TESTS=ON -DQUORLIN_TSAN=ON \
+    -DQUORLIN_SANITIZE=OFF -DQUORLIN_FUZZ=OFF >/dev/null
+  cmake --build build-tsan -j"$jobs" --target quorlin quorlin-host quorlin_panel_generator \
+    stress_tests editor_stress_tests editor_plain_host_tests live_changes_tests busy_host_tests fuzz_input_tests \
+    editor_model_tests editor_window_tests editor_module_tests editor_screenshot_tests
+  trap stop_private_x_server EXIT
+  start_private_x_server build-tsan/x-server
+  TSAN_OPTIONS="halt_on_error=1 exitcode=66 suppressions=$root/tests/tsan_suppressions.txt" \
+    check_tests "stress and editor tests under ThreadSanitizer" build-tsan -j"$jobs" -L 'stress|editor'
+}
+
 stage_valgrind() {
   check "demo render under valgrind memcheck" bash scripts/valgrind-demo.sh
 }
@@ -154,7 +170,7 @@ stage_hosts() {
 
 requested=("$@")
 [ ${#requested[@]} -gt 0 ] ||
-  requested=(deps selftest linux windows crosscheck package sanitize valgrind fuzz hosts bench)
+  requested=(deps selftest linux windows crosscheck package sanitize tsan valgrind fuzz hosts bench)
 stages=()
 for stage in "${requested[@]}"; do
   if [ "$stage" = windows ]; then stages+=(win32 win64); else stages+=("$stage"); fi

@@ -3,14 +3,13 @@
 // hundred times the way Linux hosts do it, and knobs dragged with the mouse
 // while the audio thread renders.
 #include "editor_host.h"
-// After GoogleTest, which editor_host.h includes: Xlib's macros would break it.
-#include <GL/glx.h>
 
 #include <atomic>
 #include <cmath>
 #include <thread>
 #include <vector>
 
+#include "host_gl_context.h"
 #include "test_song.h"
 
 namespace {
@@ -18,24 +17,6 @@ namespace {
 constexpr int kCycles = 200;
 constexpr int kWarmUpCycles = 20;
 constexpr long kAllowedGrowthPerCycle = 1024;
-
-// The host's own OpenGL context lives until the process ends, so Mesa's
-// driver stays loaded however often the editor connects and disconnects, and
-// what the driver keeps for itself stays reachable rather than being reported
-// as the module's leak at exit.
-void keepHostGlContextAlive() {
-  static Display* display = XOpenDisplay(nullptr);
-  static GLXContext context = [] {
-    if (!display) return GLXContext{};
-    int attributes[] = {GLX_RGBA, GLX_DEPTH_SIZE, 16, None};
-    XVisualInfo* visual = glXChooseVisual(display, DefaultScreen(display), attributes);
-    if (!visual) return GLXContext{};
-    GLXContext created = glXCreateContext(display, visual, nullptr, True);
-    XFree(visual);
-    return created;
-  }();
-  (void)context;
-}
 
 class EditorInGlHost : public EditorHost {
  protected:

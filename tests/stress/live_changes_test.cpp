@@ -11,22 +11,13 @@
 
 #include "host_operations.h"
 #include "instrument/synth_plugin.h"
+#include "live_values.h"
 #include "test_song.h"
 
 namespace {
 
 constexpr int kMinBlocks = 2000;    // about 23 seconds of audio
 constexpr long kMinChanges = 20000;  // program changes and knob releases together
-
-// A knob released at one of its 241 whole-degree angles sends
-// (120 - angle) * 0.00416: 0 to 0.9984.
-float knobValue(long step, int knob) {
-  const int angle = static_cast<int>((step * 37 + knob * 53) % 241) - 120;
-  return static_cast<float>((120.0 - angle) * 0.00416f);
-}
-
-// A value across the nominal 0..1, as automation sends it.
-float hostValue(long step, int index) { return static_cast<float>((step * 29 + index * 71) % 1001) / 1000.0f; }
 
 class LiveChanges : public ::testing::Test {
  protected:
@@ -77,13 +68,7 @@ TEST_F(LiveChanges, ProgramChangesWhileRenderingKeepEverySampleFinite) {
 }
 
 TEST_F(LiveChanges, KnobReleasesWhileRenderingKeepEverySampleFinite) {
-  // What the editor sends on a mouse release, in its order.
-  long bad = renderWhile([&](long step) {
-    plugin->setWaveform(knobValue(step, 0));
-    plugin->setFilter(knobValue(step, 1), knobValue(step, 2));
-    plugin->setEnvelope(knobValue(step, 3), knobValue(step, 4), knobValue(step, 5), knobValue(step, 6),
-                        knobValue(step, 7));
-  });
+  long bad = renderWhile([&](long step) { releaseKnobs(*plugin, step); });
   EXPECT_EQ(bad, 0);
 }
 
