@@ -8,7 +8,7 @@ import struct
 HERE = pathlib.Path(__file__).resolve().parent
 
 # ---- host operation streams -------------------------------------------------
-DISPATCH, SET_PARAMETER, GET_PARAMETER, SEND_EVENTS, RENDER_REPLACING, RENDER_ACCUMULATING, CHECK_STATE = range(7)
+DISPATCH, SET_PARAMETER, GET_PARAMETER, SEND_EVENTS, RENDER_REPLACING, RENDER_ACCUMULATING, CHECK_STATE, CHUNK_ROUND_TRIP = range(8)
 EFF = dict(open=0, close=1, set_program=2, get_program=3, set_program_name=4, get_program_name=5,
            set_sample_rate=10, set_block_size=11, mains_changed=12, edit_get_rect=13, edit_close=15,
            edit_idle=19, get_chunk=23, set_chunk=24, get_output_properties=34, set_block_size_and_rate=43,
@@ -69,6 +69,18 @@ def render(frames, replacing=True):
 
 CHECK = bytes([CHECK_STATE])
 
+
+def chunk_round_trip(take_program=False, give_other_kind=False, damages=(), cut_announced_by=0):
+    """A chunk taken and handed back. Damages are (kind, position, value[, float]):
+    kind 0 sets a byte, 1 flips bits, 2 cuts (odd value) or lengthens, 3 writes a float."""
+    out = bytes([CHUNK_ROUND_TRIP, int(take_program) | (2 if give_other_kind else 0), len(damages)])
+    for damage in damages:
+        kind, position, value = damage[:3]
+        out += bytes([kind]) + struct.pack('<H', position) + bytes([value])
+        if kind == 3:
+            out += damage[3]
+    return out + bytes([240 + cut_announced_by - 1 if cut_announced_by else 0])
+
 PLUGIN_SEEDS = {
     'empty': b'',
     'one_note': dispatch('set_sample_rate', opt=44100.0) + dispatch('mains_changed', value=1) +
@@ -98,6 +110,13 @@ PLUGIN_SEEDS = {
                     dispatch('set_sample_rate', opt=1e30) + render(256) +
                     dispatch('set_block_size_and_rate', value=9, opt=48000.0) + dispatch('set_program', value=1) +
                     events((0, 0x90, 127, 127), (0, 0x90, 0, 1)) + render(4096) + CHECK,
+    'chunks': set_parameter(0, 0.9) + set_parameter(6, 0.4) + dispatch('set_program_name', characters=b'Chunked') +
+              dispatch('set_program', value=2) + set_parameter(7, 0.25) + chunk_round_trip() +
+              chunk_round_trip(take_program=True) + chunk_round_trip(give_other_kind=True) +
+              chunk_round_trip(damages=[(3, 24, 0, real(special='nan'))]) + chunk_round_trip(damages=[(2, 100, 1)]) +
+              chunk_round_trip(damages=[(0, 0, ord('X'))]) + chunk_round_trip(cut_announced_by=1) +
+              chunk_round_trip(take_program=True, damages=[(1, 60, 0x20)]) + events((0, 0x90, 60, 100)) +
+              render(512) + CHECK,
     'names': dispatch('set_program', value=3) + dispatch('set_program_name', characters=b'x' * 40) +
              dispatch('get_program_name') + dispatch('set_program', value=1) +
              dispatch('set_program_name', characters=b'') + dispatch('set_program', value=3) + CHECK,

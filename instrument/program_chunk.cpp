@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/synth_engine.h"
+
 namespace {
 
 constexpr uint8_t kMagic[4] = {'Q', 'r', 'l', 'C'};
@@ -26,10 +28,14 @@ uint8_t* putHeader(uint8_t* out, int32_t size, int32_t count, int32_t current) {
   return putWord(out, static_cast<uint32_t>(current));
 }
 
-// A name that has no terminator within its 24 bytes (it cannot get one
-// through setProgramName) is cut one short, as getProgramName cuts it.
+// A host may store any float through setParameter, but a blob must never
+// hold a value it would itself refuse: such a value is written as the finite
+// one it sounds as. A name that has no terminator within its 24 bytes (it
+// cannot get one through setProgramName) is cut one short, as getProgramName
+// cuts it.
 uint8_t* putProgram(uint8_t* out, const ProgramRecord& program) {
-  for (float value : program.values) {
+  for (int i = 0; i < kParameterCount; ++i) {
+    const float value = SynthEngine::finiteEquivalent(static_cast<ParameterIndex>(i), program.values[i]);
     uint32_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
     out = putWord(out, bits);

@@ -13,7 +13,9 @@
 //       20        per program: 8 float32 parameter values, then a 24-byte
 //                 name, its terminator within them and zeros after it
 //
-// A later format keeps the magic and raises the version, so it can still tell
+// A value that is not a finite number (a host can store one through
+// setParameter) is written as the finite value it sounds as, so that every
+// blob handed out is taken back. A later format keeps the magic and raises the version, so it can still tell
 // these blobs apart and read them. A reader takes a blob only when every field
 // fits (magic, version, announced size equal to the size handed over, count,
 // current program, finite values, terminated and zero-padded names): a

@@ -85,6 +85,20 @@ TEST(Chunks, AProgramGoesIntoTheCurrentSlotAndIsHeardAtOnce) {
   for (int other : {0, 1, 3}) EXPECT_EQ(taken.names[other], "Default " + std::to_string(other));
 }
 
+// A host may store any float; the bank it saves must still be taken back
+// and sound the same.
+TEST(Chunks, ValuesThatAreNotNumbersAreSavedAsWhatTheySoundLike) {
+  PlayedInstrument original, copy;
+  original.loaded.setParameter(0, std::numeric_limits<float>::quiet_NaN());
+  original.loaded.setParameter(7, std::numeric_limits<float>::infinity());
+  original.loaded.setParameter(2, -std::numeric_limits<float>::infinity());
+  original.loaded.dispatch(effSetProgram, 0, 0);
+  ASSERT_EQ(giveChunk(copy.loaded, false, takeChunk(original.loaded, false)), 1);
+  const Block heard = original.play(kPhrase, 4096);
+  EXPECT_FALSE(heard.silent());
+  EXPECT_EQ(copy.play(kPhrase, 4096), heard);
+}
+
 struct Unfit {
   const char* what;
   bool program;                           // handed over as one program (index 1) or a bank (index 0)
