@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "tools/files/preset_file.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -111,4 +112,9 @@ std::pair<int32_t, float> parseIndexedValue(const std::string& option, const std
   if (equals == std::string::npos) throw usageError(option + " needs INDEX=VALUE, not '" + text + "'", usage);
   const int64_t index = parseWholeNumber(option, text.substr(0, equals), 0, INT32_MAX, usage);
   return {static_cast<int32_t>(index), parseFloatValue(option, text.substr(equals + 1), usage)};
+}
+
+std::string parsePresetSavePath(const std::string& option, const std::string& text, const std::string& usage) {
+  if (!presetKindForFileName(text)) throw badValue(option, text, "a file name ending in .fxp or .fxb", usage);
+  return text;
 }

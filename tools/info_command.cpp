@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -10,13 +11,15 @@
 
 namespace {
 
-const char* const kInfoUsage = "quorlin-host info [--plugin PATH]";
+const char* const kInfoUsage = "quorlin-host info [--plugin PATH] [--preset FILE]";
 
 const char* const kInfoHelp =
-    "usage: quorlin-host info [--plugin PATH]\n"
+    "usage: quorlin-host info [--plugin PATH] [--preset FILE]\n"
     "Describes a VST 2 module: identity, flags, programs, parameters and capabilities.\n"
     "\n"
     "  --plugin PATH     the VST 2 module (default: the Quorlin module beside this program)\n"
+    "  --preset FILE     load an .fxp program or .fxb bank first, and show every program's\n"
+    "                    parameter values after it\n"
     "  --help            this text\n";
 
 // Rate and block size the plug-in is told before it is asked anything.
@@ -147,7 +150,31 @@ std::vector<std::string> programNames(PluginSession& session, TextQuery& query) 
   return names;
 }
 
-void printDescription(PluginSession& session) {
+// Every program's values, the current program's read first, before any
+// other is selected: a plug-in may keep a loaded program only until then.
+std::vector<std::string> programValues(PluginSession& session) {
+  const VstIntPtr current = session.dispatch(effGetProgram);
+  std::vector<std::string> values(static_cast<size_t>(std::max(session.effect().numPrograms, 0)));
+  const auto read = [&]() {
+    std::string line;
+    for (VstInt32 index = 0; index < session.effect().numParams; ++index) {
+      char value[32];
+      std::snprintf(value, sizeof value, " %.9g", static_cast<double>(session.parameter(index)));
+      line += value;
+    }
+    return line;
+  };
+  if (current >= 0 && static_cast<size_t>(current) < values.size()) values[static_cast<size_t>(current)] = read();
+  for (size_t program = 0; program < values.size(); ++program) {
+    if (static_cast<VstIntPtr>(program) == current) continue;
+    session.dispatch(effSetProgram, 0, static_cast<VstIntPtr>(program));
+    values[program] = read();
+  }
+  session.dispatch(effSetProgram, 0, current);
+  return values;
+}
+
+void printDescription(PluginSession& session, bool withValues) {
   TextQuery query(session);
   const AEffect& effect = session.effect();
   std::printf("module          %s\n", session.modulePath().c_str());
@@ -166,10 +193,12 @@ void printDescription(PluginSession& session) {
   std::printf("initial delay   %d frames\n", effect.initialDelay);
   std::printf("tail size       %lld frames\n", static_cast<long long>(session.dispatch(effGetTailSize)));
 
+  const std::vector<std::string> values = withValues ? programValues(session) : std::vector<std::string>();
   const std::vector<std::string> programs = programNames(session, query);
   std::printf("programs        %d\n", effect.numPrograms);
   for (size_t program = 0; program < programs.size(); ++program) {
-    std::printf("  %3zu  %s\n", program, shown(programs[program].c_str()).c_str());
+    std::printf("  %3zu  %s%s%s\n", program, shown(programs[program].c_str()).c_str(), withValues ? "  values" : "",
+                program < values.size() ? values[program].c_str() : "");
   }
 
   std::printf("parameters      %d\n", effect.numParams);
@@ -203,20 +232,33 @@ void printDescription(PluginSession& session) {
 }  // namespace
 
 int infoCommand(const Arguments& args) {
-  const ParsedArguments parsed = parseArguments(args, {{"--plugin", true}, {"--help", false}}, kInfoUsage);
+  const ParsedArguments parsed =
+      parseArguments(args, {{"--plugin", true}, {"--preset", true}, {"--help", false}}, kInfoUsage);
   std::string modulePath = defaultModulePath();
+  SessionSettings settings;
+  settings.sampleRate = kInfoSampleRate;
+  settings.blockSize = kInfoBlockSize;
   for (const auto& [name, value] : parsed.options) {
     if (name == "--help") {
       std::fputs(kInfoHelp, stdout);
       return kExitSuccess;
     }
-    modulePath = value;
+    if (name == "--plugin") {
+      modulePath = value;
+    } else {
+      settings.presetPath = value;
+    }
   }
   if (!parsed.operands.empty()) throw usageError("unexpected argument '" + parsed.operands[0] + "'", kInfoUsage);
 
   const ModuleLibrary module(modulePath);
   PluginSession session(module);
-  session.setTiming(kInfoSampleRate, kInfoBlockSize);
-  printDescription(session);
+  const bool withPreset = !settings.presetPath.empty();
+  if (withPreset) {
+    session.configure(settings);
+  } else {
+    session.setTiming(kInfoSampleRate, kInfoBlockSize);
+  }
+  printDescription(session, withPreset);
   return kExitSuccess;
 }

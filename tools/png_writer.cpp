@@ -1,10 +1,8 @@
 #include "tools/png_writer.h"
 
 #include <algorithm>
-#include <cstdio>
 
-#include "tools/system_services.h"
-#include "tools/tool_error.h"
+#include "tools/files/whole_file.h"
 
 namespace {
 
@@ -88,19 +86,4 @@ std::vector<uint8_t> encodePng(const RgbImage& image) {
   return out;
 }
 
-void writePngFile(const std::string& path, const RgbImage& image) {
-  const std::vector<uint8_t> bytes = encodePng(image);
-  const std::string partial = path + ".partial";
-  std::FILE* file = std::fopen(partial.c_str(), "wb");
-  if (!file) throw ToolError(kExitCannotWrite, path + ": cannot create the file");
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  if (std::fclose(file) != 0 || !written) {
-    std::remove(partial.c_str());
-    throw ToolError(kExitCannotWrite, path + ": cannot write the file");
-  }
-  const std::string failure = replaceFile(partial, path);
-  if (!failure.empty()) {
-    std::remove(partial.c_str());
-    throw ToolError(kExitCannotWrite, path + ": " + failure);
-  }
-}
+void writePngFile(const std::string& path, const RgbImage& image) { writeWholeFile(path, encodePng(image)); }

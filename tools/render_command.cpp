@@ -2,7 +2,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
+#include "tools/files/preset_file.h"
 #include "tools/interrupt.h"
 #include "tools/midi_file.h"
 #include "tools/midi_schedule.h"
@@ -135,7 +137,11 @@ int renderCommand(const Arguments& args) {
   }
   session.stop();
   progress.clear();
+  // Taken before either file is written, so that a plug-in that cannot give it leaves neither.
+  std::optional<PresetFile> saved;
+  if (!options.savePath.empty()) saved = session.savePreset(*presetKindForFileName(options.savePath), options.savePath);
   writer.finish();
+  if (saved) writePresetFile(options.savePath, *saved);
 
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - startTime;
   if (!options.quiet) printSummary(options, writer, channels, elapsed.count());

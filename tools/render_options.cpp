@@ -14,13 +14,17 @@ const char* const kRenderHelp =
     "  --block N         frames per processing block, 1 to 65536 (default 512)\n"
     "  --program P       program to select (default 0)\n"
     "  --param I=V       set parameter I to V before the program is applied again (repeatable)\n"
+    "  --preset FILE     load an .fxp program or .fxb bank first; --program and --param then\n"
+    "                    change what it set\n"
+    "  --save FILE       save the state rendered as FILE.fxp (the current program) or\n"
+    "                    FILE.fxb (every program), as a chunk where the plug-in has chunks\n"
     "  --tail SECONDS    silence rendered after the last event, 0 to 3600 (default 1.0)\n"
     "  --format F        f32 (IEEE float), s16 or s24 (clipped at full scale); default f32\n"
     "  --quiet           no progress bar and no summary line\n"
     "  --help            this text\n"
     "\n"
-    "Exit status: 0 done, 1 the WAV file could not be written, 2 bad usage or MIDI file,\n"
-    "3 the module could not be loaded or started, 130 interrupted (no file is written).\n";
+    "Exit status: 0 done, 1 the WAV or preset file could not be written, 2 bad usage, MIDI file\n"
+    "or preset, 3 the module could not be loaded or started, 130 interrupted (no file is written).\n";
 
 namespace {
 
@@ -33,6 +37,7 @@ constexpr int64_t kMaxIndex = 0x7FFFFFFF;
 const std::vector<OptionDefinition> kRenderOptions = {
     {"--plugin", true}, {"--rate", true},   {"--block", true},  {"--program", true}, {"--param", true},
     {"--tail", true},   {"--format", true}, {"--quiet", false}, {"--help", false},
+    {"--preset", true}, {"--save", true},
 };
 
 SampleFormat parseFormat(const std::string& text) {
@@ -68,6 +73,10 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
       options.tailNanoseconds = parseNanoseconds(name, value, kMaxTailSeconds, kRenderUsage);
     } else if (name == "--format") {
       options.format = parseFormat(value);
+    } else if (name == "--preset") {
+      options.session.presetPath = value;
+    } else if (name == "--save") {
+      options.savePath = parsePresetSavePath(name, value, kRenderUsage);
     }
   }
   if (options.help) return options;

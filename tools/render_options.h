@@ -15,6 +15,7 @@ struct RenderOptions {
   std::string inputPath;
   std::string outputPath;
   SessionSettings session;
+  std::string savePath;  // an .fxp or .fxb file for the state rendered; none when empty
   int64_t tailNanoseconds = 1000000000;
   SampleFormat format = SampleFormat::Float32;
 };

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/synth_engine.h"
@@ -179,6 +180,25 @@ TEST_F(QuorlinRender, ParametersSoundBecauseTheProgramIsAppliedAgain) {
   expectEngineOutput(song, options, events, 33075 + 13230, 44100.0f, values);
   // The comparison means something only if those values change the sound.
   EXPECT_NE(engineRender(events, 46305, 44100.0f, values), engineRender(events, 46305, 44100.0f, kDefaultProgram));
+}
+
+// A render saves what it played as a bank or a program (Quorlin's chunk); a
+// fresh render that loads the file plays the very same values.
+TEST_F(QuorlinRender, APresetSavedByARenderSoundsTheSameWhenLoaded) {
+  const Bytes song = midiFile(0, 480, {TrackBytes().event(0, {0x90, 48, 127}).event(480, {0x80, 48, 0}).end(240)});
+  const std::vector<PlacedEvent> events = {{0, 0x90, 48, 127}, {22050, 0x80, 48, 0}};
+  const ParameterValues values = {0.9f, 0.02f, 0.6f, 0.05f, 0.25f, 0.1f, 0.35f, 0.3f};
+  const std::string settings =
+      "--program 3 --param 0=0.9 --param 1=0.02 --param 2=0.6 --param 3=0.05 --param 4=0.25 --param 5=0.1 "
+      "--param 6=0.35 --param 7=0.3";
+  for (const auto& [file, kind] : {std::pair{"saved.fxb", "FBCh"}, {"saved.fxp", "FPCh"}}) {
+    render(song, settings + " --save " + folder_.file(file));
+    const Bytes saved = folder_.read(file);
+    ASSERT_GE(saved.size(), 12u) << file;
+    EXPECT_EQ(std::string(saved.begin() + 8, saved.begin() + 12), kind) << file << " holds Quorlin's chunk";
+    expectEngineOutput(song, std::string("--tail 0.3 --preset ") + folder_.file(file), events, 33075 + 13230,
+                       44100.0f, values);
+  }
 }
 
 }  // namespace
