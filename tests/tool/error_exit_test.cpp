@@ -143,8 +143,9 @@ TEST_F(ErrorExit, PresetsTheModuleCannotTakeAreRefusedBeforeAnythingIsWritten) {
   }
   expectFailure(render + folder_.file("absent.fxb"), 2, folder_.file("absent.fxb") + ": cannot open", {"in.mid", "p.fxp"});
 
+  // Its answer 0 counts only when the chunk it then hands out is not the one given.
   setEnvironment("QUORLIN_PROBE_CHUNKS", "refuse");
-  const std::string preset = folder_.write("p.fxp", chunkProgram("Prob", "", 4, Bytes(16, 0)));
+  const std::string preset = folder_.write("p.fxp", chunkProgram("Prob", "", 4, Bytes(16, 1)));
   expectFailure(render + preset, 2, preset + ": the plug-in refused the preset's chunk", {"in.mid", "p.fxp"});
   setEnvironment("QUORLIN_PROBE_CHUNKS", "");
 

@@ -58,6 +58,12 @@ void checkFits(const AEffect& effect, const PresetFile& preset, const std::strin
   }
 }
 
+bool handsOut(AEffect& effect, VstInt32 index, const std::vector<uint8_t>& chunk) {
+  void* data = nullptr;
+  const VstIntPtr size = dispatch(effect, effGetChunk, index, 0, &data);
+  return data != nullptr && size == static_cast<VstIntPtr>(chunk.size()) && std::memcmp(data, chunk.data(), chunk.size()) == 0;
+}
+
 void setProgram(AEffect& effect, const PresetProgram& program) {
   std::vector<char> name(kNameBufferSize, '\0');
   std::memcpy(name.data(), program.name.data(), std::min(program.name.size(), kNameBufferSize - 1));
@@ -92,7 +98,11 @@ void loadPreset(AEffect& effect, const PresetFile& preset, const std::string& pa
   const bool bank = preset.kind == PresetKind::Bank;
   if (preset.opaque) {
     std::vector<uint8_t> chunk = preset.chunk;  // the plug-in may keep reading what it is given
-    if (dispatch(effect, effSetChunk, bank ? 0 : 1, static_cast<VstIntPtr>(chunk.size()), chunk.data()) == 0) {
+    const VstInt32 index = bank ? 0 : 1;
+    // Some plug-ins (amsynth among them) answer 0 even to a chunk they took:
+    // then what they hand out afterwards tells whether they hold it.
+    if (dispatch(effect, effSetChunk, index, static_cast<VstIntPtr>(chunk.size()), chunk.data()) == 0 &&
+        !handsOut(effect, index, preset.chunk)) {
       throw unfit(path, "the plug-in refused the preset's chunk");
     }
     return;

@@ -14,7 +14,8 @@
 // program, 0 for a bank); a version 2 bank of values selects its current
 // program. Throws ToolError (kExitBadInput) naming the file when the preset is
 // for another plug-in, does not fit its counts, is a chunk the plug-in cannot
-// take, or is refused.
+// take, or is refused: answered 0 by a plug-in that does not then hand out
+// that very chunk (some answer 0 to a chunk they took).
 void loadPreset(AEffect& effect, const PresetFile& preset, const std::string& path);
 
 // What the plug-in holds now, as the preset of that kind a host saves: a
