@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the seed corpora: fuzz/corpus/plugin_fuzzer (host operation streams,
-laid out as host_operations.h describes) and fuzz/corpus/midi_file_fuzzer
-(small Standard MIDI Files). Run it from anywhere; it replaces the seeds."""
+laid out as host_operations.h describes), fuzz/corpus/midi_file_fuzzer
+(small Standard MIDI Files) and fuzz/corpus/preset_file_fuzzer (.fxp and .fxb
+files of every form). Run it from anywhere; it replaces the seeds."""
 import pathlib
 import struct
 
@@ -166,6 +167,66 @@ MIDI_SEEDS = {
 }
 
 
+# ---- .fxp and .fxb files ----------------------------------------------------
+
+
+def preset_file(body):
+    return b'CcnK' + struct.pack('>I', len(body)) + body
+
+
+def preset_header(kind, version, plugin_id, count):
+    return kind + struct.pack('>i', version) + plugin_id + struct.pack('>ii', 1, count)
+
+
+def name_field(name):
+    return name.ljust(28, b'\0')
+
+
+def values_program(plugin_id, name, values):
+    return preset_file(preset_header(b'FxCk', 1, plugin_id, len(values)) + name_field(name) +
+                       b''.join(struct.pack('>f', v) for v in values))
+
+
+def chunk_program(plugin_id, name, parameters, data):
+    return preset_file(preset_header(b'FPCh', 1, plugin_id, parameters) + name_field(name) +
+                       struct.pack('>I', len(data)) + data)
+
+
+def bank_reserved(version, current):
+    return struct.pack('>I', current if version == 2 else 0) + bytes(124)
+
+
+def values_bank(plugin_id, version, current, programs):
+    return preset_file(preset_header(b'FxBk', version, plugin_id, len(programs)) + bank_reserved(version, current) +
+                       b''.join(programs))
+
+
+def chunk_bank(plugin_id, version, current, programs, data):
+    return preset_file(preset_header(b'FBCh', version, plugin_id, programs) + bank_reserved(version, current) +
+                       struct.pack('>I', len(data)) + data)
+
+
+def quorlin_bank_chunk(current):
+    """The instrument's own bank blob: little-endian, magic QrlC, version 1."""
+    programs = b''
+    for i in range(4):
+        values = [0.5, 0.0, 0.3, 0.0, 0.3, 0.0, 0.999, 0.999]
+        programs += struct.pack('<8f', *values) + ('Default %d' % i).encode().ljust(24, b'\0')
+    return b'QrlC' + struct.pack('<IIII', 1, 20 + len(programs), 4, current) + programs
+
+
+PROBE_PROGRAMS = [values_program(b'Prob', b'A', [0.0, 0.5, 1.0, 0.25]),
+                  values_program(b'Prob', b'B' * 28, [1.0, 0.0, 0.0, 0.0])]
+PRESET_SEEDS = {
+    'values_program.fxp': values_program(b'Prob', b'Lead', [0.25, 1.0, 0.0, -0.5]),
+    'chunk_program.fxp': chunk_program(b'amsy', b'evening2', 41, b'amSynth1.0preset\n<preset> <name> evening2\n'),
+    'values_bank_version1.fxb': values_bank(b'Prob', 1, 0, PROBE_PROGRAMS),
+    'values_bank_version2.fxb': values_bank(b'Prob', 2, 1, PROBE_PROGRAMS),
+    'quorlin_bank.fxb': chunk_bank(b'Qrl ', 2, 2, 4, quorlin_bank_chunk(2)),
+    'truncated_bank.fxb': values_bank(b'Prob', 2, 1, PROBE_PROGRAMS)[:-7],
+}
+
+
 def write(folder, seeds):
     folder.mkdir(parents=True, exist_ok=True)
     for old in folder.iterdir():
@@ -178,3 +239,4 @@ write(HERE / 'corpus' / 'plugin_fuzzer', PLUGIN_SEEDS)
 # The demo song is the one real-world file among the MIDI seeds.
 MIDI_SEEDS['demo.mid'] = (HERE.parent / 'examples' / 'demo.mid').read_bytes()
 write(HERE / 'corpus' / 'midi_file_fuzzer', MIDI_SEEDS)
+write(HERE / 'corpus' / 'preset_file_fuzzer', PRESET_SEEDS)
