@@ -1,5 +1,7 @@
 // The chunk blob: its bytes laid out field by field, and every way a blob can
-// be unfit, each of which must leave the reader's target untouched.
+// be unfit, each of which must leave the reader's target untouched. (A blob
+// of the other kind, no data and sizes of 0 or less are refused through the
+// loaded module, in tests/module/chunks_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -137,28 +139,6 @@ TEST(ProgramChunkRefusal, EveryUnfitProgramIsRefusedAndTheTargetKept) {
         << damage.what;
     EXPECT_TRUE(sameProgram(target, kBank[2])) << damage.what;
   }
-}
-
-TEST(ProgramChunkRefusal, ABankIsNoProgramAndAProgramNoBank) {
-  ProgramChunk chunk;
-  ProgramBank bank;
-  ProgramRecord single;
-  const Bytes bankBlob = blobOf(chunk, chunk.encodeBank(kBank.data(), 0));
-  EXPECT_FALSE(decodeProgram(bankBlob.data(), static_cast<int32_t>(bankBlob.size()), single));
-  const Bytes programBlob = blobOf(chunk, chunk.encodeProgram(kBank[0]));
-  EXPECT_FALSE(decodeBank(programBlob.data(), static_cast<int32_t>(programBlob.size()), bank));
-}
-
-TEST(ProgramChunkRefusal, NoDataOrNoSizeIsRefused) {
-  ProgramChunk chunk;
-  const int32_t size = chunk.encodeBank(kBank.data(), 0);
-  ProgramBank bank;
-  EXPECT_FALSE(decodeBank(nullptr, size, bank));
-  EXPECT_FALSE(decodeBank(chunk.data(), 0, bank));
-  EXPECT_FALSE(decodeBank(chunk.data(), -size, bank));
-  ProgramRecord single;
-  EXPECT_FALSE(decodeProgram(nullptr, ProgramChunk::kSingleProgramSize, single));
-  EXPECT_FALSE(decodeProgram(chunk.data(), -1, single));
 }
 
 }  // namespace
