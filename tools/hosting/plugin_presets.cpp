@@ -97,11 +97,16 @@ void loadPreset(AEffect& effect, const PresetFile& preset, const std::string& pa
   checkFits(effect, preset, path);
   const bool bank = preset.kind == PresetKind::Bank;
   if (preset.opaque) {
-    std::vector<uint8_t> chunk = preset.chunk;  // the plug-in may keep reading what it is given
+    // A copy the plug-in may keep reading, with a zero byte past its end:
+    // some plug-ins (amsynth among them) read their chunk as text up to a
+    // terminator.
+    std::vector<uint8_t> chunk = preset.chunk;
+    chunk.push_back(0);
+    const VstIntPtr size = static_cast<VstIntPtr>(preset.chunk.size());
     const VstInt32 index = bank ? 0 : 1;
     // Some plug-ins (amsynth among them) answer 0 even to a chunk they took:
     // then what they hand out afterwards tells whether they hold it.
-    if (dispatch(effect, effSetChunk, index, static_cast<VstIntPtr>(chunk.size()), chunk.data()) == 0 &&
+    if (dispatch(effect, effSetChunk, index, size, chunk.data()) == 0 &&
         !handsOut(effect, index, preset.chunk)) {
       throw unfit(path, "the plug-in refused the preset's chunk");
     }
