@@ -63,12 +63,6 @@ void SynthEngine::setEnvelope(float attack, float peak, float decay, float susta
   }
 }
 
-float SynthEngine::finiteEquivalent(ParameterIndex parameter, float value) {
-  if (std::isfinite(value)) return value;
-  if (parameter != waveform) return 0.0f;
-  return value < 0.0f ? 0.0f : 1.0f;  // NaN fails every comparison of setWaveform, as +infinity does
-}
-
 void SynthEngine::render(const MidiEvent* events, int32_t eventCount, RenderCursor& cursor,
                          float* left, float* right, int32_t frames) {
   if (frames <= 0) return;

@@ -21,7 +21,6 @@
 #include "engine/midi_event.h"
 #include "engine/mix_down.h"
 #include "engine/output_stage.h"
-#include "engine/parameters.h"
 #include "engine/render_cursor.h"
 #include "engine/vibrato_sine.h"
 #include "engine/voice.h"
@@ -50,12 +49,6 @@ class SynthEngine {
   void setFilter(float cutoff, float damping);
   // Times in seconds, turned into samples at each voice's current rate.
   void setEnvelope(float attack, float peak, float decay, float sustain, float release);
-
-  // The finite value a parameter's value that is not a finite number sounds
-  // as: 0, except for the waveform, where NaN and +infinity choose the
-  // triangle (1) and -infinity the square (0). Finite values come back as they
-  // are. A state saved with these is heard the same once read back.
-  static float finiteEquivalent(ParameterIndex parameter, float value);
 
   // Renders `frames` samples into left and right, playing
   // events[cursor.nextEvent .. eventCount) after exactly deltaFrames frames of

@@ -3,8 +3,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/synth_engine.h"
-
 namespace {
 
 constexpr uint8_t kMagic[4] = {'Q', 'r', 'l', 'C'};
@@ -35,7 +33,7 @@ uint8_t* putHeader(uint8_t* out, int32_t size, int32_t count, int32_t current) {
 // cuts it.
 uint8_t* putProgram(uint8_t* out, const ProgramRecord& program) {
   for (int i = 0; i < kParameterCount; ++i) {
-    const float value = SynthEngine::finiteEquivalent(static_cast<ParameterIndex>(i), program.values[i]);
+    const float value = finiteEquivalent(static_cast<ParameterIndex>(i), program.values[i]);
     uint32_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
     out = putWord(out, bits);

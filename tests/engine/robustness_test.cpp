@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/parameters.h"
 #include "engine/synth_engine.h"
 #include "tests/engine/engine_test_support.h"
 
@@ -130,7 +131,7 @@ TEST(Robustness, EveryNonFiniteValueSoundsAsItsFiniteEquivalent) {
       float equivalent[8];
       std::copy(hostile, hostile + 8, equivalent);
       hostile[slot] = value;
-      equivalent[slot] = SynthEngine::finiteEquivalent(static_cast<ParameterIndex>(slot), value);
+      equivalent[slot] = finiteEquivalent(static_cast<ParameterIndex>(slot), value);
       ASSERT_TRUE(std::isfinite(equivalent[slot]));
       SynthEngine withHostile, withEquivalent;
       for (auto [engine, p] : {std::pair{&withHostile, hostile}, {&withEquivalent, equivalent}}) {
@@ -145,7 +146,7 @@ TEST(Robustness, EveryNonFiniteValueSoundsAsItsFiniteEquivalent) {
       EXPECT_EQ(heard.right, saved.right) << "parameter " << slot << " = " << value;
     }
   }
-  EXPECT_EQ(SynthEngine::finiteEquivalent(cutoff, 0.25f), 0.25f);
+  EXPECT_EQ(finiteEquivalent(cutoff, 0.25f), 0.25f);
 }
 
 TEST(Robustness, UnusableSampleRatesAreIgnored) {
