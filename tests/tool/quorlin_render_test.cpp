@@ -9,6 +9,7 @@
 // note's start, its phase and everything after it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -199,6 +200,15 @@ TEST_F(QuorlinRender, APresetSavedByARenderSoundsTheSameWhenLoaded) {
     expectEngineOutput(song, std::string("--tail 0.3 --preset ") + folder_.file(file), events, 33075 + 13230,
                        44100.0f, values);
   }
+  // info shows what the bank sets: program 3's values, printed to nine digits.
+  const ToolRun info = runTool(folder_, "info --preset " + folder_.file("saved.fxb"));
+  ASSERT_EQ(info.exitStatus, 0) << info.err;
+  const std::vector<std::string> lines = linesOf(info.out);
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "    3  \"Default 3\"  values 0.899999976 0.0199999996 0.600000024 0.0500000007 0.25 "
+                      "0.100000001 0.349999994 0.300000012"),
+            lines.end())
+      << info.out;
 }
 
 }  // namespace
