@@ -2,6 +2,8 @@
 // engine and the editor. Values are floats, nominally 0 to 1, never clamped.
 #pragma once
 
+#include <cmath>
+
 enum ParameterIndex {
   waveform = 0,      // below 0.33 square, up to 0.66 sawtooth, above that triangle
   attackTime = 1,    // seconds
@@ -14,3 +16,14 @@ enum ParameterIndex {
 };
 
 constexpr int kParameterCount = 8;
+
+// The finite value that a value that is not a finite number sounds as: the
+// engine's setFilter and setEnvelope take such values as 0, and setWaveform's
+// comparisons choose the triangle (as 1 does) for NaN and +infinity and the
+// square (as 0 does) for -infinity. Finite values come back as they are, so
+// a state saved with these is heard the same once read back.
+inline float finiteEquivalent(ParameterIndex parameter, float value) {
+  if (std::isfinite(value)) return value;
+  if (parameter != waveform) return 0.0f;
+  return value < 0.0f ? 0.0f : 1.0f;
+}

@@ -164,6 +164,7 @@ class OperationPlayer {
         case HostOperation::renderReplacing: render(true); break;
         case HostOperation::renderAccumulating: render(false); break;
         case HostOperation::checkState: checkState(); break;
+        case HostOperation::chunkRoundTrip: chunkRoundTrip(); break;
         case HostOperation::count: break;
       }
       if (!failure.empty()) return failure;
@@ -306,7 +307,110 @@ class OperationPlayer {
   void dispatchSetChunk(int32_t index, float opt, const std::vector<char>& content) {
     // A host announces the size it really hands over.
     std::vector<char> chunk(content);
-    effect->dispatcher(effect, effSetChunk, index, static_cast<VstIntPtr>(chunk.size()), chunk.data(), opt);
+    VstIntPtr answer =
+        effect->dispatcher(effect, effSetChunk, index, static_cast<VstIntPtr>(chunk.size()), chunk.data(), opt);
+    if (answer != 0) tookChunk(index != 0);
+  }
+
+  // The host's copy of a chunk, as it would keep it in a session.
+  std::vector<char> takeChunk(bool program) {
+    void* data = nullptr;
+    VstIntPtr size = effect->dispatcher(effect, effGetChunk, program ? 1 : 0, 0, &data, 0.0f);
+    if (size <= 0 || data == nullptr) {
+      fail("effGetChunk gave no chunk");
+      return {};
+    }
+    const char* bytes = static_cast<const char*>(data);
+    return std::vector<char>(bytes, bytes + size);
+  }
+
+  VstIntPtr giveChunk(bool program, std::vector<char>& blob, VstIntPtr announced) {
+    return effect->dispatcher(effect, effSetChunk, program ? 1 : 0, announced, blob.empty() ? nullptr : blob.data(),
+                              0.0f);
+  }
+
+  // Damage of a few kinds at chosen places: bytes set or flipped, the blob cut
+  // short or lengthened, a float put where a value may lie.
+  bool damage(std::vector<char>& blob) {
+    int count = input.byte() % 4;
+    for (int i = 0; i < count; ++i) {
+      uint8_t kind = input.byte();
+      size_t position = blob.empty() ? 0 : input.word() % blob.size();
+      uint8_t value = input.byte();
+      switch (kind % 4) {
+        case 0: if (!blob.empty()) blob[position] = static_cast<char>(value); break;
+        case 1: if (!blob.empty()) blob[position] = static_cast<char>(blob[position] ^ (value | 1)); break;
+        case 2: blob.resize(value % 2 ? position : blob.size() + value); break;
+        case 3: {
+          float real = input.real();
+          position &= ~size_t{3};
+          if (position + sizeof real <= blob.size()) std::memcpy(&blob[position], &real, sizeof real);
+          break;
+        }
+      }
+    }
+    return count > 0;
+  }
+
+  void chunkRoundTrip() {
+    uint8_t shape = input.byte();
+    bool takeProgram = shape & 1, giveProgram = shape & 2 ? !takeProgram : takeProgram;
+    std::vector<char> blob = takeChunk(takeProgram);
+    if (blob.empty()) return;
+    bool damaged = damage(blob);
+    uint8_t sizeSelector = input.byte();
+    VstIntPtr announced = static_cast<VstIntPtr>(blob.size());
+    if (sizeSelector >= 240) announced -= static_cast<VstIntPtr>(sizeSelector - 240) + 1;  // less than handed over
+
+    VstIntPtr answer = giveChunk(giveProgram, blob, announced);
+    if (!damaged && giveProgram == takeProgram && announced == static_cast<VstIntPtr>(blob.size())) {
+      if (answer != 1) return fail("the plug-in refused its own chunk");
+      if (takeChunk(takeProgram) != blob) return fail("a chunk taken back is handed out changed");
+    }
+    if (answer != 0) return tookChunk(giveProgram);
+    if (!sameAsObserved(model)) fail("a refused chunk changed the programs");
+  }
+
+  // Whether the plug-in's programs, names and current program are those of `known`.
+  bool sameAsObserved(const HostModel& known) {
+    HostModel observed = observeModel(effect);
+    if (observed.program != known.program) return false;
+    for (int program = 0; program < kPrograms; ++program) {
+      if (observed.names[program] != known.names[program] ||
+          std::memcmp(observed.values[program], known.values[program], sizeof observed.values[program]) != 0)
+        return false;
+    }
+    return true;
+  }
+
+  // A blob the plug-in took sets every program of a bank, or the current
+  // one: what it now reports becomes what the host knows, and what the blob
+  // set must be finite. Taken out and handed back, the bank must be taken
+  // again and change nothing.
+  void tookChunk(bool program) {
+    model = observeModel(effect);
+    for (int set = 0; set < kPrograms; ++set) {
+      if (program && set != model.program) continue;
+      for (float value : model.values[set]) {
+        if (!std::isfinite(value)) return fail("a chunk the plug-in took set a value that is not finite");
+      }
+    }
+    std::vector<char> bank = takeChunk(false);
+    if (bank.empty()) return;
+    if (giveChunk(false, bank, static_cast<VstIntPtr>(bank.size())) != 1) return fail("the plug-in refused its own bank");
+    // A value the host stored that is not a number may come back as a finite
+    // one; everything else must come back bit for bit.
+    HostModel again = observeModel(effect);
+    bool kept = again.program == model.program;
+    for (int program = 0; program < kPrograms; ++program) {
+      kept = kept && again.names[program] == model.names[program];
+      for (int index = 0; index < kParameters; ++index) {
+        float before = model.values[program][index], after = again.values[program][index];
+        kept = kept && (std::isfinite(before) ? sameBits(before, after) : std::isfinite(after));
+      }
+    }
+    if (!kept) return fail("handing back its own bank changed the programs");
+    model = again;
   }
 
   void setParameter() {

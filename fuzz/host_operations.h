@@ -8,7 +8,11 @@
 // - effGetProgram names the program the host selected last, and
 //   effGetProgramName gives back the name the host set, cut to fit the
 //   24-byte buffer with its terminator;
-// - no text the plug-in writes runs past the buffer the host gave.
+// - no text the plug-in writes runs past the buffer the host gave;
+// - a chunk the plug-in hands out is taken back whole and changes nothing; a
+//   blob it refuses (arbitrary bytes, or its own chunk damaged) changes
+//   nothing either; a blob it takes holds only finite values and, handed out
+//   again, is taken again without a change.
 //
 // Crashes and undefined behaviour are left to the sanitizers the caller is
 // built with. The fuzzer and the regression tests share this, so an input
@@ -34,6 +38,7 @@ enum class HostOperation : uint8_t {
   renderReplacing,   // processReplacing with 0..4096 frames
   renderAccumulating,  // process with 0..4096 frames
   checkState,        // parameters, program number and name against the model
+  chunkRoundTrip,    // a bank or program chunk taken, perhaps damaged, and handed back
   count
 };
 

@@ -1,14 +1,15 @@
 #!/usr/bin/env python3
 """Writes the seed corpora: fuzz/corpus/plugin_fuzzer (host operation streams,
-laid out as host_operations.h describes) and fuzz/corpus/midi_file_fuzzer
-(small Standard MIDI Files). Run it from anywhere; it replaces the seeds."""
+laid out as host_operations.h describes), fuzz/corpus/midi_file_fuzzer
+(small Standard MIDI Files) and fuzz/corpus/preset_file_fuzzer (.fxp and .fxb
+files of every form). Run it from anywhere; it replaces the seeds."""
 import pathlib
 import struct
 
 HERE = pathlib.Path(__file__).resolve().parent
 
 # ---- host operation streams -------------------------------------------------
-DISPATCH, SET_PARAMETER, GET_PARAMETER, SEND_EVENTS, RENDER_REPLACING, RENDER_ACCUMULATING, CHECK_STATE = range(7)
+DISPATCH, SET_PARAMETER, GET_PARAMETER, SEND_EVENTS, RENDER_REPLACING, RENDER_ACCUMULATING, CHECK_STATE, CHUNK_ROUND_TRIP = range(8)
 EFF = dict(open=0, close=1, set_program=2, get_program=3, set_program_name=4, get_program_name=5,
            set_sample_rate=10, set_block_size=11, mains_changed=12, edit_get_rect=13, edit_close=15,
            edit_idle=19, get_chunk=23, set_chunk=24, get_output_properties=34, set_block_size_and_rate=43,
@@ -69,6 +70,18 @@ def render(frames, replacing=True):
 
 CHECK = bytes([CHECK_STATE])
 
+
+def chunk_round_trip(take_program=False, give_other_kind=False, damages=(), cut_announced_by=0):
+    """A chunk taken and handed back. Damages are (kind, position, value[, float]):
+    kind 0 sets a byte, 1 flips bits, 2 cuts (odd value) or lengthens, 3 writes a float."""
+    out = bytes([CHUNK_ROUND_TRIP, int(take_program) | (2 if give_other_kind else 0), len(damages)])
+    for damage in damages:
+        kind, position, value = damage[:3]
+        out += bytes([kind]) + struct.pack('<H', position) + bytes([value])
+        if kind == 3:
+            out += damage[3]
+    return out + bytes([240 + cut_announced_by - 1 if cut_announced_by else 0])
+
 PLUGIN_SEEDS = {
     'empty': b'',
     'one_note': dispatch('set_sample_rate', opt=44100.0) + dispatch('mains_changed', value=1) +
@@ -98,6 +111,13 @@ PLUGIN_SEEDS = {
                     dispatch('set_sample_rate', opt=1e30) + render(256) +
                     dispatch('set_block_size_and_rate', value=9, opt=48000.0) + dispatch('set_program', value=1) +
                     events((0, 0x90, 127, 127), (0, 0x90, 0, 1)) + render(4096) + CHECK,
+    'chunks': set_parameter(0, 0.9) + set_parameter(6, 0.4) + dispatch('set_program_name', characters=b'Chunked') +
+              dispatch('set_program', value=2) + set_parameter(7, 0.25) + chunk_round_trip() +
+              chunk_round_trip(take_program=True) + chunk_round_trip(give_other_kind=True) +
+              chunk_round_trip(damages=[(3, 24, 0, real(special='nan'))]) + chunk_round_trip(damages=[(2, 100, 1)]) +
+              chunk_round_trip(damages=[(0, 0, ord('X'))]) + chunk_round_trip(cut_announced_by=1) +
+              chunk_round_trip(take_program=True, damages=[(1, 60, 0x20)]) + events((0, 0x90, 60, 100)) +
+              render(512) + CHECK,
     'names': dispatch('set_program', value=3) + dispatch('set_program_name', characters=b'x' * 40) +
              dispatch('get_program_name') + dispatch('set_program', value=1) +
              dispatch('set_program_name', characters=b'') + dispatch('set_program', value=3) + CHECK,
@@ -147,6 +167,66 @@ MIDI_SEEDS = {
 }
 
 
+# ---- .fxp and .fxb files ----------------------------------------------------
+
+
+def preset_file(body):
+    return b'CcnK' + struct.pack('>I', len(body)) + body
+
+
+def preset_header(kind, version, plugin_id, count):
+    return kind + struct.pack('>i', version) + plugin_id + struct.pack('>ii', 1, count)
+
+
+def name_field(name):
+    return name.ljust(28, b'\0')
+
+
+def values_program(plugin_id, name, values):
+    return preset_file(preset_header(b'FxCk', 1, plugin_id, len(values)) + name_field(name) +
+                       b''.join(struct.pack('>f', v) for v in values))
+
+
+def chunk_program(plugin_id, name, parameters, data):
+    return preset_file(preset_header(b'FPCh', 1, plugin_id, parameters) + name_field(name) +
+                       struct.pack('>I', len(data)) + data)
+
+
+def bank_reserved(version, current):
+    return struct.pack('>I', current if version == 2 else 0) + bytes(124)
+
+
+def values_bank(plugin_id, version, current, programs):
+    return preset_file(preset_header(b'FxBk', version, plugin_id, len(programs)) + bank_reserved(version, current) +
+                       b''.join(programs))
+
+
+def chunk_bank(plugin_id, version, current, programs, data):
+    return preset_file(preset_header(b'FBCh', version, plugin_id, programs) + bank_reserved(version, current) +
+                       struct.pack('>I', len(data)) + data)
+
+
+def quorlin_bank_chunk(current):
+    """The instrument's own bank blob: little-endian, magic QrlC, version 1."""
+    programs = b''
+    for i in range(4):
+        values = [0.5, 0.0, 0.3, 0.0, 0.3, 0.0, 0.999, 0.999]
+        programs += struct.pack('<8f', *values) + ('Default %d' % i).encode().ljust(24, b'\0')
+    return b'QrlC' + struct.pack('<IIII', 1, 20 + len(programs), 4, current) + programs
+
+
+PROBE_PROGRAMS = [values_program(b'Prob', b'A', [0.0, 0.5, 1.0, 0.25]),
+                  values_program(b'Prob', b'B' * 28, [1.0, 0.0, 0.0, 0.0])]
+PRESET_SEEDS = {
+    'values_program.fxp': values_program(b'Prob', b'Lead', [0.25, 1.0, 0.0, -0.5]),
+    'chunk_program.fxp': chunk_program(b'amsy', b'evening2', 41, b'amSynth1.0preset\n<preset> <name> evening2\n'),
+    'values_bank_version1.fxb': values_bank(b'Prob', 1, 0, PROBE_PROGRAMS),
+    'values_bank_version2.fxb': values_bank(b'Prob', 2, 1, PROBE_PROGRAMS),
+    'quorlin_bank.fxb': chunk_bank(b'Qrl ', 2, 2, 4, quorlin_bank_chunk(2)),
+    'truncated_bank.fxb': values_bank(b'Prob', 2, 1, PROBE_PROGRAMS)[:-7],
+}
+
+
 def write(folder, seeds):
     folder.mkdir(parents=True, exist_ok=True)
     for old in folder.iterdir():
@@ -159,3 +239,4 @@ write(HERE / 'corpus' / 'plugin_fuzzer', PLUGIN_SEEDS)
 # The demo song is the one real-world file among the MIDI seeds.
 MIDI_SEEDS['demo.mid'] = (HERE.parent / 'examples' / 'demo.mid').read_bytes()
 write(HERE / 'corpus' / 'midi_file_fuzzer', MIDI_SEEDS)
+write(HERE / 'corpus' / 'preset_file_fuzzer', PRESET_SEEDS)

@@ -3,6 +3,9 @@
 
 #include "engine/parameters.h"
 
+// The instrument holds this many programs.
+constexpr int kProgramCount = 4;
+
 struct ProgramRecord {
   static constexpr int kNameBytes = 28;
   // Host name buffers are 24 bytes, the terminator included.

@@ -41,6 +41,7 @@ SynthPlugin::SynthPlugin(audioMasterCallback host) : EffectBaseX(host, kProgramC
   setUniqueID(fourCharCode('Q', 'r', 'l', ' '));
   isSynth(true);
   canProcessReplacing(true);
+  setFlagProgramChunks(true);
 }
 
 SynthPlugin::~SynthPlugin() {
@@ -103,6 +104,26 @@ void SynthPlugin::getProgramName(char* text) {
   size_t length = strnlen(name, ProgramRecord::kNameLimit - 1);
   std::memcpy(text, name, length);
   std::memset(text + length, 0, ProgramRecord::kNameLimit - length);
+}
+
+int32_t SynthPlugin::getChunk(void** data, bool isPreset) {
+  *data = chunk.data();
+  return isPreset ? chunk.encodeProgram(current()) : chunk.encodeBank(programs, currentProgram);
+}
+
+int32_t SynthPlugin::setChunk(void* data, int32_t byteSize, bool isPreset) {
+  if (isPreset) {
+    ProgramRecord program;
+    if (!decodeProgram(data, byteSize, program)) return 0;
+    current() = program;
+    setProgram(currentProgram);
+  } else {
+    ProgramBank bank;
+    if (!decodeBank(data, byteSize, bank)) return 0;
+    for (int i = 0; i < kProgramCount; ++i) programs[i] = bank.programs[i];
+    setProgram(bank.current);
+  }
+  return 1;
 }
 
 void SynthPlugin::setSampleRate(float rate) {

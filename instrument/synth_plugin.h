@@ -19,8 +19,10 @@
 // (tests/stress/busy_host_test.cpp, scripts/test.sh tsan).
 // The programs themselves (values, names, the current program number) are
 // plain data, changed by whichever thread calls: a host that changed them
-// from two threads at once would race on them. Nothing here takes a lock;
-// the audio path never allocates.
+// from two threads at once would race on them. Chunks come and go on the
+// interface thread: a blob the host hands over is checked whole before it
+// touches a program, and is then applied as a program change is. Nothing
+// here takes a lock; the audio path never allocates.
 #pragma once
 
 #include <cstdint>
@@ -30,12 +32,11 @@
 #include "engine/synth_engine.h"
 #include "host/effect_base_x.h"
 #include "instrument/pending_events.h"
+#include "instrument/program_chunk.h"
 #include "instrument/program_record.h"
 
 class SynthPlugin : public EffectBaseX, public SoundSettings {
  public:
-  static constexpr int kProgramCount = 4;
-
   /// Builds the instrument; throws the integer -1 when it cannot be built
   /// (all editor entries taken, or no memory for its programs or voices).
   explicit SynthPlugin(audioMasterCallback host);
@@ -55,6 +56,12 @@ class SynthPlugin : public EffectBaseX, public SoundSettings {
   void setProgramName(char* text) override;
   /// The current program's name.
   void getProgramName(char* text) override;
+  /// The whole bank and the current program number, or the current program
+  /// alone, as a blob that stays valid until the next call.
+  int32_t getChunk(void** data, bool isPreset) override;
+  /// Takes a blob of getChunk's making, whole or not at all, and applies the
+  /// current program; 1 when taken, 0 when refused.
+  int32_t setChunk(void* data, int32_t byteSize, bool isPreset) override;
   /// The host's sample rate, for the voices too.
   void setSampleRate(float rate) override;
   /// Audio switched on: asks the host for MIDI.
@@ -81,4 +88,5 @@ class SynthPlugin : public EffectBaseX, public SoundSettings {
   ProgramRecord* programs = nullptr;
   SynthEngine* engine = nullptr;  // the output stage and the eight voices
   PendingEvents pending;
+  ProgramChunk chunk;
 };

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 jobs=$(nproc 2>/dev/null || echo 2)
-fuzzers=(plugin_fuzzer midi_file_fuzzer)
+fuzzers=(plugin_fuzzer midi_file_fuzzer preset_file_fuzzer)
 
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -DQUORLIN_FUZZ=ON -DQUORLIN_TESTS=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

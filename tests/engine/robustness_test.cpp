@@ -3,10 +3,13 @@
 // unusable sample rates, tiny blocks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
+#include "engine/parameters.h"
 #include "engine/synth_engine.h"
 #include "tests/engine/engine_test_support.h"
 
@@ -117,6 +120,33 @@ TEST(Robustness, NonFiniteWaveformStillChoosesAWaveform) {
   EXPECT_EQ(engine.voice(0).oscillator, &engine.voice(0).triangle);
   engine.setWaveform(NAN);  // fails both comparisons
   EXPECT_EQ(engine.voice(0).oscillator, &engine.voice(0).triangle);
+}
+
+// Exact: the equivalent must give the very same bits, so that a saved state
+// with such a value sounds unchanged once read back.
+TEST(Robustness, EveryNonFiniteValueSoundsAsItsFiniteEquivalent) {
+  for (int slot = 0; slot < 8; ++slot) {
+    for (float value : {NAN, INFINITY, -INFINITY}) {
+      float hostile[8] = {0.5f, 0.01f, 0.3f, 0.01f, 0.3f, 0.01f, 0.5f, 0.2f};
+      float equivalent[8];
+      std::copy(hostile, hostile + 8, equivalent);
+      hostile[slot] = value;
+      equivalent[slot] = finiteEquivalent(static_cast<ParameterIndex>(slot), value);
+      ASSERT_TRUE(std::isfinite(equivalent[slot]));
+      SynthEngine withHostile, withEquivalent;
+      for (auto [engine, p] : {std::pair{&withHostile, hostile}, {&withEquivalent, equivalent}}) {
+        engine->setWaveform(p[0]);
+        engine->setFilter(p[6], p[7]);
+        engine->setEnvelope(p[1], p[2], p[3], p[4], p[5]);
+      }
+      RenderCursor hostileCursor, equivalentCursor;
+      const StereoBlock heard = renderBlock(withHostile, busyEvents(), hostileCursor, 1024);
+      const StereoBlock saved = renderBlock(withEquivalent, busyEvents(), equivalentCursor, 1024);
+      EXPECT_EQ(heard.left, saved.left) << "parameter " << slot << " = " << value;
+      EXPECT_EQ(heard.right, saved.right) << "parameter " << slot << " = " << value;
+    }
+  }
+  EXPECT_EQ(finiteEquivalent(cutoff, 0.25f), 0.25f);
 }
 
 TEST(Robustness, UnusableSampleRatesAreIgnored) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Real hosts load and play the instrument: Ardour 7 and the qtractor and MusE
-# scanners take the Linux module, LMMS 1.2 with VeSTige takes the Windows
-# module under Wine. Prints one PASS or FAIL line per check and exits non-zero
+# scanners take the Linux module (and Ardour keeps its sound in a saved
+# session), LMMS 1.2 with VeSTige takes the Windows module under Wine. Prints one PASS or FAIL line per check and exits non-zero
 # when any check fails.
 #
 # Usage: tests/hosts/run.sh [ardour|scanners|lmms|all] [BUILD_DIR [BUILD_DIR_WIN]]
@@ -140,25 +140,67 @@ run_scanners() {
   muse_scan
 }
 
-# ardour_render VST_DIR PLUGIN_NAME: exports the melody to $out/ardour.wav and
-# prints how many runs it took. Ardour 7.3 sometimes crashes in its own
-# teardown of an export (with its bundled synth as well), now and then before
-# its export line is out: a run counts by that line and the WAV, not by its
-# exit status, and three runs are allowed.
-ardour_render() {
-  local attempt
+# ardour_lua VST_DIR LOG EXPECTED ARGUMENTS...: runs ardour_session.lua with
+# ARGUMENTS and prints how many runs it took. Ardour 7.3 sometimes crashes in
+# its own teardown of a session (with its bundled synth as well), now and then
+# before its last line is out: a run counts by the line EXPECTED that the
+# script prints at its end (and the file it names), not by its exit status,
+# and three runs are allowed. A run that builds a session starts afresh.
+ardour_lua() {
+  local vst_dir="$1" log="$2" expected="$3" attempt
+  shift 3
   for attempt in 1 2 3; do
-    rm -rf "$linux_work/session" "$out/ardour.wav"
+    [ "$1" = reopen ] || rm -rf "$2"
+    rm -rf "${expected#*: }"
     { (ulimit -c 0
-       LXVST_PATH="$1" timeout 300 ardour7-lua "$here/ardour_render.lua" "$linux_work/session" \
-         "$2" "$here/melody.txt" "$out/ardour.wav" "$RATE"); } >"$out/ardour.log" 2>&1
-    if grep -q "^exported: $out/ardour.wav" "$out/ardour.log" && [ -s "$out/ardour.wav" ]; then
+       LXVST_PATH="$vst_dir" timeout 300 ardour7-lua "$here/ardour_session.lua" "$@"); } >"$log" 2>&1
+    if grep -q "^$expected" "$log" && [ -s "${expected#*: }" ]; then
       echo "$attempt run(s)"
       return 0
     fi
-    cp "$out/ardour.log" "$out/ardour-failed-$attempt.log"
+    cp "$log" "${log%.log}-failed-$attempt.log"
   done
   return 1
+}
+
+# The values the saved session's instrument gets through Ardour's controls,
+# and the same values as quorlin-host options.
+SESSION_PARAMETERS="0=0.9,2=0.6,3=0.05,4=0.5,6=0.35,7=0.3"
+
+# ardour_reopened_session VST_DIR PLUGIN_NAME HOST: a session whose instrument
+# parameters were set through Ardour is saved and closed; a new Ardour opens
+# it and exports. The export must sound as quorlin-host does with those
+# values, and unlike the defaults ($out/reference.wav).
+ardour_reopened_session() {
+  local session="$linux_work/saved-session" attempts name
+  name="Ardour 7 session: saved with parameters set through Ardour"
+  if attempts="$(ardour_lua "$1" "$out/ardour-save.log" "saved: $session" \
+                   save "$session" "$2" "$here/melody.txt" "$RATE" "$SESSION_PARAMETERS")"; then
+    pass "$name ($attempts)"
+  else
+    fail "$name" "$out/ardour-save.log"
+    return
+  fi
+  name="Ardour 7 session: reopened by a new Ardour and exported"
+  if attempts="$(ardour_lua "$1" "$out/ardour-reopen.log" "exported: $out/reopened.wav" \
+                   reopen "$session" "$here/melody.txt" "$RATE" "$out/reopened.wav")"; then
+    pass "$name ($attempts)"
+  else
+    fail "$name" "$out/ardour-reopen.log"
+    return
+  fi
+  "$3" render --plugin "$module" --rate "$RATE" $(printf -- '--param %s ' ${SESSION_PARAMETERS//,/ }) \
+    "$out/melody.mid" "$out/reference-set.wav" >"$out/reference-set.log" 2>&1
+  check "Ardour 7 reopened session: matches quorlin-host with the values set (normalised correlation >= $MIN_CORRELATION)" \
+    "$out/compare-reopened.log" \
+    python3 "$here/soundcheck.py" compare "$out/reopened.wav" "$out/reference-set.wav" --min-correlation "$MIN_CORRELATION"
+  python3 "$here/soundcheck.py" compare "$out/reopened.wav" "$out/reference.wav" --min-correlation "$MIN_CORRELATION" \
+    >"$out/compare-reopened-defaults.log" 2>&1
+  if [ $? -eq 1 ] && grep -q "below $MIN_CORRELATION" "$out/compare-reopened-defaults.log"; then
+    pass "Ardour 7 reopened session: does not sound as the default program"
+  else
+    fail "Ardour 7 reopened session: does not sound as the default program" "$out/compare-reopened-defaults.log"
+  fi
 }
 
 run_ardour() {
@@ -181,7 +223,8 @@ run_ardour() {
   mkdir -p "$XDG_CONFIG_HOME/ardour7/export"
   cp "$here"/ardour-export/* "$XDG_CONFIG_HOME/ardour7/export/"
   local attempts
-  if attempts="$(ardour_render "$vst_dir" "$plugin_name")"; then
+  if attempts="$(ardour_lua "$vst_dir" "$out/ardour.log" "exported: $out/ardour.wav" \
+                   render "$linux_work/session" "$plugin_name" "$here/melody.txt" "$RATE" "$out/ardour.wav")"; then
     pass "Ardour 7 session: loads the module as a track's instrument and exports the melody ($attempts)"
   else
     fail "Ardour 7 session: loads the module as a track's instrument and exports the melody" "$out/ardour.log"
@@ -212,6 +255,7 @@ run_ardour() {
   fi
   check "Ardour 7 session: matches quorlin-host (normalised correlation >= $MIN_CORRELATION)" "$out/compare.log" \
     python3 "$here/soundcheck.py" compare "$out/ardour.wav" "$out/reference.wav" --min-correlation "$MIN_CORRELATION"
+  ardour_reopened_session "$vst_dir" "$plugin_name" "$host"
 }
 
 # ------------------------------------------------------------------ Windows

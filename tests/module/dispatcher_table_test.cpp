@@ -72,6 +72,12 @@ void outputPin(const HostMemory& memory, const char* label) {
   EXPECT_EQ(std::memcmp(memory.pin.future, pristine.pin.future, sizeof memory.pin.future), 0);
 }
 
+// The instrument's own blob; its contents are the chunk tests' business.
+void handsOutABlob(const HostMemory& memory) {
+  EXPECT_NE(memory.chunk, nullptr);
+  EXPECT_NE(memory.chunk, &memory.marker);
+}
+
 const OpcodeCase kCases[] = {
     {"effOpen", effOpen, 0, 0, Lent::Nothing, nullptr, 0, 0, {}, false},
     {"effSetProgram", effSetProgram, 0, 3, Lent::Nothing, nullptr, 0, 0, {}, true},
@@ -104,9 +110,9 @@ const OpcodeCase kCases[] = {
     {"effEditTop", effEditTop, 0, 0, Lent::Nothing, nullptr, 0, 0, {}, false},
     {"effEditSleep", effEditSleep, 0, 0, Lent::Nothing, nullptr, 0, 0, {}, false},
     {"effIdentify", effIdentify, 0, 0, Lent::Nothing, nullptr, 0, 0x4E764566, {}, false},
-    {"effGetChunk", effGetChunk, 0, 0, Lent::ChunkSlot, nullptr, 0, 0, {}, false},
-    {"effGetChunkPreset", effGetChunk, 1, 0, Lent::ChunkSlot, nullptr, 0, 0, {}, false},
-    {"effSetChunk", effSetChunk, 0, 16, Lent::Text, nullptr, 0, 0, {}, false},
+    {"effGetChunk", effGetChunk, 0, 0, Lent::ChunkSlot, nullptr, 0, 244, handsOutABlob, false},
+    {"effGetChunkPreset", effGetChunk, 1, 0, Lent::ChunkSlot, nullptr, 0, 76, handsOutABlob, false},
+    {"effSetChunk", effSetChunk, 0, 16, Lent::Text, nullptr, 0, 0, {}, false},  // refused: not a blob of ours
     {"effProcessEvents", effProcessEvents, 0, 0, Lent::Events, nullptr, 0, 1, {}, false},
     {"effCanBeAutomated", effCanBeAutomated, 0, 0, Lent::Nothing, nullptr, 0, 1, {}, false},
     {"effCanBeAutomatedAnyIndex", effCanBeAutomated, 1000, 0, Lent::Nothing, nullptr, 0, 1, {}, false},

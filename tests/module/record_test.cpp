@@ -133,7 +133,7 @@ TEST(MainRecord, HoldsTheInstrumentValuesRightAfterMain) {
   EXPECT_EQ(bytes.word(kNumParams), 8);
   EXPECT_EQ(bytes.word(kNumInputs), 0);
   EXPECT_EQ(bytes.word(kNumOutputs), 2);
-  EXPECT_EQ(bytes.word(kFlags), 0x111);  // editor, replacing, synth
+  EXPECT_EQ(bytes.word(kFlags), 0x131);  // editor, replacing, program chunks, synth
   EXPECT_EQ(bytes.pointerWord(kResvd1), 0);
   EXPECT_EQ(bytes.pointerWord(kResvd2), 0);
   EXPECT_EQ(bytes.word(kInitialDelay), 0);

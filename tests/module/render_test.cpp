@@ -6,82 +6,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "loaded_instrument.h"
-#include "recording_host.h"
+#include "played_instrument.h"
 
 namespace {
 
-struct Midi {
-  VstInt32 frame;
-  unsigned char status, data1, data2;
-};
-
-Midi noteOn(VstInt32 frame, int note, int velocity = 100) {
-  return {frame, 0x90, static_cast<unsigned char>(note), static_cast<unsigned char>(velocity)};
-}
-Midi noteOff(VstInt32 frame, int note) { return {frame, 0x80, static_cast<unsigned char>(note), 0}; }
-Midi controller(VstInt32 frame, int number, int value) {
-  return {frame, 0xB0, static_cast<unsigned char>(number), static_cast<unsigned char>(value)};
-}
-Midi bend(VstInt32 frame, int coarse) { return {frame, 0xE0, 0, static_cast<unsigned char>(coarse)}; }
-
-struct Block {
-  std::vector<float> left, right;
-  bool silent() const {
-    return std::all_of(left.begin(), left.end(), [](float s) { return s == 0.0f; }) &&
-           std::all_of(right.begin(), right.end(), [](float s) { return s == 0.0f; });
-  }
-  bool operator==(const Block& other) const { return left == other.left && right == other.right; }
-};
-
-class Instrument {
- public:
-  Instrument() : loaded(RecordingHost::callback()) {
-    loaded.dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
-    loaded.dispatch(effSetBlockSize, 0, 512);
-    loaded.dispatch(effMainsChanged, 0, 1);
-  }
-
-  // One VstEvents list, as a host sends it before a block.
-  void send(const std::vector<Midi>& midi) {
-    std::vector<VstMidiEvent> events(midi.size());
-    std::vector<unsigned char> storage(sizeof(VstEvents) + midi.size() * sizeof(VstEvent*));
-    auto* list = reinterpret_cast<VstEvents*>(storage.data());
-    list->numEvents = static_cast<VstInt32>(midi.size());
-    for (size_t i = 0; i < midi.size(); ++i) {
-      VstMidiEvent& event = events[i];
-      event = VstMidiEvent{};
-      event.type = kVstMidiType;
-      event.byteSize = sizeof(VstMidiEvent);
-      event.deltaFrames = midi[i].frame;
-      event.midiData[0] = static_cast<char>(midi[i].status);
-      event.midiData[1] = static_cast<char>(midi[i].data1);
-      event.midiData[2] = static_cast<char>(midi[i].data2);
-      eventEntries(list)[i] = reinterpret_cast<VstEvent*>(&event);
-    }
-    EXPECT_EQ(loaded.dispatch(effProcessEvents, 0, 0, list), 1);
-  }
-
-  Block render(VstInt32 frames, bool replacing = true) {
-    // Stale values in the host's buffers must be overwritten, not added to.
-    Block block{std::vector<float>(frames, 7.0f), std::vector<float>(frames, 7.0f)};
-    float* outputs[2] = {block.left.data(), block.right.data()};
-    AEffect* effect = loaded.record();
-    (replacing ? effect->processReplacing : effect->process)(effect, nullptr, outputs, frames);
-    return block;
-  }
-
-  Block play(const std::vector<Midi>& midi, VstInt32 frames) {
-    send(midi);
-    return render(frames);
-  }
-
-  RecordingHost host;  // answers the instance's calls, so it is built first
-  LoadedInstrument loaded;
-};
-
 TEST(EventTiming, ANoteAtFrameTenChangesSampleTenAndNotNine) {
-  Instrument instrument;
+  PlayedInstrument instrument;
   Block block = instrument.play({noteOn(10, 69)}, 64);
   for (int i = 0; i < 10; ++i) EXPECT_EQ(block.left[i], 0.0f) << i;
   EXPECT_NE(block.left[10], 0.0f);
@@ -90,16 +20,16 @@ TEST(EventTiming, ANoteAtFrameTenChangesSampleTenAndNotNine) {
 
 TEST(EventTiming, TwoEventsAtOneFramePlayBackToBackBeforeThatSample) {
   // Released before its first sample, with a release time of 0, a note is never heard.
-  Instrument instrument;
+  PlayedInstrument instrument;
   EXPECT_TRUE(instrument.play({noteOn(5, 60), noteOff(5, 60)}, 64).silent());
 }
 
 TEST(EventTiming, AnEventPastTheBlockPlaysAfterItAndLaterOnesWait) {
-  Instrument late;
+  PlayedInstrument late;
   EXPECT_TRUE(late.play({noteOn(70, 60), noteOn(80, 64)}, 64).silent());
   Block lateSecond = late.render(64);
 
-  Instrument onTime;
+  PlayedInstrument onTime;
   onTime.render(64);
   Block onTimeSecond = onTime.play({noteOn(0, 60), noteOn(16, 64)}, 64);
   EXPECT_NE(lateSecond.left[0], 0.0f);
@@ -109,7 +39,7 @@ TEST(EventTiming, AnEventPastTheBlockPlaysAfterItAndLaterOnesWait) {
 TEST(EventTiming, ANewListDropsWhatTheOldOneLeftUnplayed) {
   // The first event past the block plays at its end; the one behind it waits
   // and is lost when the next list arrives.
-  Instrument dropped, single, kept;
+  PlayedInstrument dropped, single, kept;
   dropped.play({noteOn(64, 60), noteOn(80, 64)}, 64);
   single.play({noteOn(64, 60)}, 64);
   kept.play({noteOn(64, 60), noteOn(80, 64)}, 64);
@@ -123,12 +53,12 @@ TEST(Voices, TheNinthNoteFindsNoVoiceAndIsDropped) {
   for (int note = 60; note < 68; ++note) eight.push_back(noteOn(0, note));
   nine = eight;
   nine.push_back(noteOn(0, 90));
-  Instrument withEight, withNine;
+  PlayedInstrument withEight, withNine;
   EXPECT_EQ(withEight.play(eight, 256), withNine.play(nine, 256));
 }
 
 TEST(Voices, TwoVoicesOnOneNoteNeedTwoNoteOffs) {
-  Instrument instrument;
+  PlayedInstrument instrument;
   instrument.play({noteOn(0, 60), noteOn(0, 60)}, 64);
   EXPECT_FALSE(instrument.play({noteOff(0, 60)}, 64).silent());
   instrument.play({noteOff(0, 60)}, 64);
@@ -136,22 +66,22 @@ TEST(Voices, TwoVoicesOnOneNoteNeedTwoNoteOffs) {
 }
 
 TEST(Voices, ANoteOnWithVelocityZeroReleasesLikeANoteOff) {
-  Instrument instrument;
+  PlayedInstrument instrument;
   instrument.play({noteOn(0, 60)}, 64);
   instrument.play({noteOn(0, 60, 0)}, 64);
   EXPECT_TRUE(instrument.render(64).silent());
 }
 
 TEST(Controllers, VolumeZeroSilencesAndPanSilencesTheOtherSide) {
-  Instrument quiet;
+  PlayedInstrument quiet;
   EXPECT_TRUE(quiet.play({controller(0, 7, 0), noteOn(0, 60)}, 128).silent());
 
-  Instrument left;
+  PlayedInstrument left;
   Block leftBlock = left.play({controller(0, 10, 0), noteOn(0, 60)}, 128);
   EXPECT_TRUE(std::all_of(leftBlock.right.begin(), leftBlock.right.end(), [](float s) { return s == 0.0f; }));
   EXPECT_TRUE(std::any_of(leftBlock.left.begin(), leftBlock.left.end(), [](float s) { return s != 0.0f; }));
 
-  Instrument right;
+  PlayedInstrument right;
   Block rightBlock = right.play({controller(0, 10, 127), noteOn(0, 60)}, 128);
   EXPECT_TRUE(std::all_of(rightBlock.left.begin(), rightBlock.left.end(), [](float s) { return s == 0.0f; }));
   EXPECT_TRUE(std::any_of(rightBlock.right.begin(), rightBlock.right.end(), [](float s) { return s != 0.0f; }));
@@ -159,7 +89,7 @@ TEST(Controllers, VolumeZeroSilencesAndPanSilencesTheOtherSide) {
 
 TEST(Controllers, AllNotesOffAndMonoModeReleaseEveryVoice) {
   for (int number : {123, 126}) {
-    Instrument instrument;
+    PlayedInstrument instrument;
     instrument.play({noteOn(0, 60), noteOn(0, 64), noteOn(0, 67)}, 64);
     instrument.play({controller(0, number, 0)}, 64);
     EXPECT_TRUE(instrument.render(64).silent()) << "controller " << number;
@@ -169,15 +99,15 @@ TEST(Controllers, AllNotesOffAndMonoModeReleaseEveryVoice) {
 TEST(Controllers, ANoteOnClearsThePitchBendOfEveryVoice) {
   // The bend and the note-on arrive at one frame, so no sample is ever bent:
   // neither the held note nor the new one.
-  Instrument bentFirst, bentAfter, straight;
-  for (Instrument* instrument : {&bentFirst, &bentAfter, &straight}) instrument->play({noteOn(0, 60)}, 100);
+  PlayedInstrument bentFirst, bentAfter, straight;
+  for (PlayedInstrument* instrument : {&bentFirst, &bentAfter, &straight}) instrument->play({noteOn(0, 60)}, 100);
   Block unbent = straight.play({noteOn(0, 64)}, 256);
   EXPECT_EQ(bentFirst.play({bend(0, 0), noteOn(0, 64)}, 256), unbent);
   EXPECT_FALSE(bentAfter.play({noteOn(0, 64), bend(0, 0)}, 256) == unbent) << "a bend after the note-on is heard";
 }
 
 TEST(Programs, SetParameterIsInaudibleUntilTheProgramIsApplied) {
-  Instrument changed, unchanged;
+  PlayedInstrument changed, unchanged;
   changed.loaded.setParameter(6, 0.2f);
   EXPECT_EQ(changed.play({noteOn(0, 60)}, 256), unchanged.play({noteOn(0, 60)}, 256));
 
@@ -187,7 +117,7 @@ TEST(Programs, SetParameterIsInaudibleUntilTheProgramIsApplied) {
 }
 
 TEST(Accumulating, ProcessWritesZerosAndLeavesTheEventsPending) {
-  Instrument instrument;
+  PlayedInstrument instrument;
   instrument.send({noteOn(10, 69)});
   EXPECT_TRUE(instrument.render(128, false).silent());
 

@@ -1,7 +1,8 @@
 // Every committed fuzz input (the seed corpora and the inputs that once broke
 // a promise) replayed through the same checks the fuzzers run, in this build
 // and with its sanitizers: the plug-in inputs against the built module loaded
-// like a host loads it, the MIDI files against quorlin-host's reader.
+// like a host loads it, the MIDI and preset files against quorlin-host's
+// readers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,13 +16,14 @@
 #include "host_operations.h"
 #include "loaded_instrument.h"
 #include "midi_file_check.h"
+#include "preset_file_check.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 struct FuzzInput {
-  std::string fuzzer;  // plugin_fuzzer or midi_file_fuzzer
+  std::string fuzzer;  // plugin_fuzzer, midi_file_fuzzer or preset_file_fuzzer
   std::string group;   // corpus or regressions
   fs::path path;
 };
@@ -29,7 +31,7 @@ struct FuzzInput {
 std::vector<FuzzInput> committedInputs() {
   std::vector<FuzzInput> inputs;
   for (const char* group : {"corpus", "regressions"}) {
-    for (const char* fuzzer : {"plugin_fuzzer", "midi_file_fuzzer"}) {
+    for (const char* fuzzer : {"plugin_fuzzer", "midi_file_fuzzer", "preset_file_fuzzer"}) {
       const fs::path folder = fs::path(QUORLIN_FUZZ_DIR) / group / fuzzer;
       if (!fs::is_directory(folder)) continue;
       std::vector<fs::path> files;
@@ -66,8 +68,10 @@ TEST_P(CommittedFuzzInput, KeepsEveryPromise) {
     ASSERT_NE(instrument.record(), nullptr);
     EXPECT_EQ(runHostOperations(instrument.record(), bytes.data(), bytes.size()), "");
     EXPECT_EQ(instrument.close(), 1);
-  } else {
+  } else if (input.fuzzer == "midi_file_fuzzer") {
     EXPECT_EQ(checkMidiFileReading(bytes.data(), bytes.size()), "");
+  } else {
+    EXPECT_EQ(checkPresetFileReading(bytes.data(), bytes.size()), "");
   }
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "midi_bytes.h"
+#include "preset_bytes.h"
 #include "test_folder.h"
 #include "tool_process.h"
 
@@ -121,6 +122,40 @@ TEST_F(ErrorExit, ProgramOrParameterTheModuleLacksIsABadValue) {
                 "--program 3: " + std::string(PROBE_PLUGIN_FILE) + " has 3 programs", {"in.mid"});
   expectFailure("render --param 4=0.5" + plugin + files, 2,
                 "--param 4: " + std::string(PROBE_PLUGIN_FILE) + " has 4 parameters", {"in.mid"});
+}
+
+// The probe: ID 'Prob', 3 programs of 4 parameters, chunks only when asked.
+TEST_F(ErrorExit, PresetsTheModuleCannotTakeAreRefusedBeforeAnythingIsWritten) {
+  const std::string input = folder_.write("in.mid", goodSong());
+  const std::string render = std::string("render --plugin ") + PROBE_PLUGIN_FILE + " --save " +
+                             folder_.file("saved.fxb") + " " + input + " " + folder_.file("out.wav") + " --preset ";
+  const std::vector<float> values = {0.0f, 0.25f, 0.5f, 1.0f};
+  const struct {
+    Bytes file;
+    std::string problem;
+  } cases[] = {
+      {chunkBank("Qrl ", 2, 0, 4, Bytes(244, 0)),
+       "a bank for the plug-in 'Qrl ' (0x51726C20), not for this one 'Prob' (0x50726F62)"},
+      {valuesProgram("Prob", "", values) + Bytes{0}, "byte 72: 1 bytes after the end of the preset"},
+      {chunkProgram("Prob", "", 4, Bytes(16, 0)), "a program held as a chunk, but the plug-in takes no chunks"},
+      {valuesProgram("Prob", "", {0.5f}), "1 parameter values for a plug-in of 4"},
+      {valuesBank("Prob", 1, 0, {valuesProgram("Prob", "", values)}), "a bank of 1 programs for a plug-in of 3"},
+  };
+  for (const auto& c : cases) {
+    const std::string preset = folder_.write("p.fxp", c.file);
+    expectFailure(render + preset, 2, "quorlin-host: " + preset + ": " + c.problem, {"in.mid", "p.fxp"});
+  }
+  expectFailure(render + folder_.file("absent.fxb"), 2, folder_.file("absent.fxb") + ": cannot open", {"in.mid", "p.fxp"});
+
+  // Its answer 0 counts only when the chunk it then hands out is not the one given.
+  setEnvironment("QUORLIN_PROBE_CHUNKS", "refuse");
+  const std::string preset = folder_.write("p.fxp", chunkProgram("Prob", "", 4, Bytes(16, 1)));
+  expectFailure(render + preset, 2, preset + ": the plug-in refused the preset's chunk", {"in.mid", "p.fxp"});
+  setEnvironment("QUORLIN_PROBE_CHUNKS", "");
+
+  expectFailure(std::string("render --save ") + folder_.file("saved.wav") + " " + input + " " + folder_.file("out.wav"),
+                2, "--save needs a file name ending in .fxp or .fxb, not '" + folder_.file("saved.wav") + "'",
+                {"in.mid", "p.fxp"});
 }
 
 TEST_F(ErrorExit, ModulesThatCannotBeLoadedOrStartedGiveStatus3) {

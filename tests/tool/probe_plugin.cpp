@@ -9,6 +9,10 @@
 //                                     in turn, as a user's Ctrl-C would arrive
 //   QUORLIN_PROBE_MAX_INSTANCES=N     main answers null while N instances live
 //   QUORLIN_PROBE_BLOCK_MILLISECONDS=N  every block takes at least N ms
+//   QUORLIN_PROBE_CHUNKS=take|refuse  it says it has program chunks: its
+//                                     chunk is its parameters' bytes, and it
+//                                     takes a chunk of that size (or answers
+//                                     0 to every chunk)
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -122,6 +126,20 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 inde
     case effGetProgramName:
       std::strcpy(static_cast<char*>(ptr), "probe program");
       return 0;
+    case effSetProgramName:
+      logLine(std::string("programName ") + static_cast<const char*>(ptr));
+      return 0;
+    case effGetChunk:
+      logLine(std::string("getChunk ") + (index != 0 ? "program" : "bank"));
+      *static_cast<void**>(ptr) = probe.parameters;
+      return sizeof probe.parameters;
+    case effSetChunk: {
+      logLine(std::string("setChunk ") + (index != 0 ? "program " : "bank ") + std::to_string(value) + " bytes");
+      const char* chunks = std::getenv("QUORLIN_PROBE_CHUNKS");
+      if (chunks == nullptr || std::strcmp(chunks, "take") != 0 || value != sizeof probe.parameters) return 0;
+      std::memcpy(probe.parameters, ptr, sizeof probe.parameters);
+      return 1;
+    }
     default:
       (void)index;
       return 0;
@@ -186,6 +204,8 @@ PROBE_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
   effect.numInputs = 0;
   effect.numOutputs = 2;
   effect.flags = effFlagsCanReplacing | effFlagsIsSynth;
+  const char* chunks = std::getenv("QUORLIN_PROBE_CHUNKS");
+  if (chunks != nullptr && *chunks != '\0') effect.flags |= effFlagsProgramChunks;
   effect.object = probe;
   effect.uniqueID = fourCharCode('P', 'r', 'o', 'b');
   effect.version = 1;

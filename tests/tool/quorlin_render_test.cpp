@@ -9,7 +9,9 @@
 // note's start, its phase and everything after it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/synth_engine.h"
@@ -179,6 +181,34 @@ TEST_F(QuorlinRender, ParametersSoundBecauseTheProgramIsAppliedAgain) {
   expectEngineOutput(song, options, events, 33075 + 13230, 44100.0f, values);
   // The comparison means something only if those values change the sound.
   EXPECT_NE(engineRender(events, 46305, 44100.0f, values), engineRender(events, 46305, 44100.0f, kDefaultProgram));
+}
+
+// A render saves what it played as a bank or a program (Quorlin's chunk); a
+// fresh render that loads the file plays the very same values.
+TEST_F(QuorlinRender, APresetSavedByARenderSoundsTheSameWhenLoaded) {
+  const Bytes song = midiFile(0, 480, {TrackBytes().event(0, {0x90, 48, 127}).event(480, {0x80, 48, 0}).end(240)});
+  const std::vector<PlacedEvent> events = {{0, 0x90, 48, 127}, {22050, 0x80, 48, 0}};
+  const ParameterValues values = {0.9f, 0.02f, 0.6f, 0.05f, 0.25f, 0.1f, 0.35f, 0.3f};
+  const std::string settings =
+      "--program 3 --param 0=0.9 --param 1=0.02 --param 2=0.6 --param 3=0.05 --param 4=0.25 --param 5=0.1 "
+      "--param 6=0.35 --param 7=0.3";
+  for (const auto& [file, kind] : {std::pair{"saved.fxb", "FBCh"}, {"saved.fxp", "FPCh"}}) {
+    render(song, settings + " --save " + folder_.file(file));
+    const Bytes saved = folder_.read(file);
+    ASSERT_GE(saved.size(), 12u) << file;
+    EXPECT_EQ(std::string(saved.begin() + 8, saved.begin() + 12), kind) << file << " holds Quorlin's chunk";
+    expectEngineOutput(song, std::string("--tail 0.3 --preset ") + folder_.file(file), events, 33075 + 13230,
+                       44100.0f, values);
+  }
+  // info shows what the bank sets: program 3's values, printed to nine digits.
+  const ToolRun info = runTool(folder_, "info --preset " + folder_.file("saved.fxb"));
+  ASSERT_EQ(info.exitStatus, 0) << info.err;
+  const std::vector<std::string> lines = linesOf(info.out);
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "    3  \"Default 3\"  values 0.899999976 0.0199999996 0.600000024 0.0500000007 0.25 "
+                      "0.100000001 0.349999994 0.300000012"),
+            lines.end())
+      << info.out;
 }
 
 }  // namespace

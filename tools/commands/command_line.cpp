@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "tools/files/preset_file.h"
 #include "tools/system/tool_error.h"
 
 namespace {
@@ -115,4 +116,9 @@ std::pair<int32_t, float> parseIndexedValue(const std::string& option, const std
   // VST 2 parameter values run from 0 to 1; plug-ins are not made for others.
   if (!(value >= 0.0f && value <= 1.0f)) throw badValue(option, valueText, "a value from 0 to 1", usage);
   return {static_cast<int32_t>(index), value};
+}
+
+std::string parsePresetSavePath(const std::string& option, const std::string& text, const std::string& usage) {
+  if (!presetKindForFileName(text)) throw badValue(option, text, "a file name ending in .fxp or .fxb", usage);
+  return text;
 }

@@ -39,3 +39,7 @@ std::pair<int32_t, float> parseIndexedValue(const std::string& option, const std
 // in nanoseconds so that frame counts derived from it never depend on floating point.
 int64_t parseNanoseconds(const std::string& option, const std::string& text, int64_t maxSeconds,
                          const std::string& usage);
+
+// A file to save a preset in: a name ending in .fxp (one program) or .fxb (a
+// bank), which says what is saved.
+std::string parsePresetSavePath(const std::string& option, const std::string& text, const std::string& usage);

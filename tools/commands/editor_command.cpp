@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "tools/commands/command_line.h"
+#include "tools/files/preset_file.h"
 #include "tools/hosting/host_window.h"
 #include "tools/hosting/module_library.h"
 #include "tools/hosting/plugin_session.h"
@@ -16,8 +17,8 @@
 namespace {
 
 const char* const kEditorUsage =
-    "quorlin-host editor [--plugin PATH] [--program P] [--param I=V]... [--screenshot FILE.png] [--after MS] "
-    "[--print-parameters]";
+    "quorlin-host editor [--plugin PATH] [--preset FILE] [--program P] [--param I=V]... [--screenshot FILE.png] "
+    "[--after MS] [--print-parameters] [--save FILE]";
 
 const char* const kEditorHelp =
     "usage: quorlin-host editor [options]\n"
@@ -25,6 +26,8 @@ const char* const kEditorHelp =
     "\n"
     "  --plugin PATH        the VST 2 module (default: the Quorlin module beside this program)\n"
     "  --program P          program to select (default 0)\n"
+    "  --preset FILE        load an .fxp program or .fxb bank first; --program and --param\n"
+    "                       then change what it set\n"
     "  --param I=V          set parameter I to V (0 to 1) before the program is applied again\n"
     "                       (repeatable)\n"
     "  --screenshot FILE    save a PNG picture of the window and end instead of waiting\n"
@@ -33,10 +36,14 @@ const char* const kEditorHelp =
     "  --print-parameters   when the window closes (or the picture is saved), print each\n"
     "                       parameter of the current program as a line \"INDEX VALUE\"\n"
     "                       to standard output\n"
+    "  --save FILE          when the window closes (or the picture is saved), save what was\n"
+    "                       dialled in as FILE.fxp (the current program) or FILE.fxb (every\n"
+    "                       program), as a chunk where the plug-in has chunks\n"
     "  --help               this text\n"
     "\n"
-    "Exit status: 0 done, 1 the picture could not be written, 2 bad usage, no display or a\n"
-    "folder that takes no new file, 3 the module could not be loaded or has no editor.\n";
+    "Exit status: 0 done, 1 the picture or preset could not be written, 2 bad usage, preset,\n"
+    "no display or a folder that takes no new file, 3 the module could not be loaded or has\n"
+    "no editor.\n";
 
 constexpr int64_t kMaxIndex = 0x7FFFFFFF;
 constexpr int64_t kMaxAfterMilliseconds = 600000;
@@ -46,6 +53,7 @@ constexpr std::chrono::milliseconds kIdlePeriod(33);
 const std::vector<OptionDefinition> kEditorOptions = {
     {"--plugin", true}, {"--program", true}, {"--param", true},
     {"--screenshot", true}, {"--after", true}, {"--print-parameters", false}, {"--help", false},
+    {"--preset", true}, {"--save", true},
 };
 
 struct EditorOptions {
@@ -55,6 +63,7 @@ struct EditorOptions {
   std::string screenshotPath;  // none when empty
   int64_t afterMilliseconds = 500;
   bool printParameters = false;
+  std::string savePath;  // none when empty
 };
 
 EditorOptions parseEditorOptions(const Arguments& args) {
@@ -78,6 +87,10 @@ EditorOptions parseEditorOptions(const Arguments& args) {
       options.afterMilliseconds = parseWholeNumber(name, value, 0, kMaxAfterMilliseconds, kEditorUsage);
     } else if (name == "--print-parameters") {
       options.printParameters = true;
+    } else if (name == "--preset") {
+      options.session.presetPath = value;
+    } else if (name == "--save") {
+      options.savePath = parsePresetSavePath(name, value, kEditorUsage);
     }
   }
   return options;
@@ -145,5 +158,8 @@ int editorCommand(const Arguments& args) {
   session.start();
   runEditorWindow(session, options);
   if (options.printParameters) printParameters(session);
+  if (!options.savePath.empty()) {
+    writePresetFile(options.savePath, session.savePreset(*presetKindForFileName(options.savePath), options.savePath));
+  }
   return kExitSuccess;
 }

@@ -12,13 +12,15 @@
 
 namespace {
 
-const char* const kInfoUsage = "quorlin-host info [--plugin PATH] [--json]";
+const char* const kInfoUsage = "quorlin-host info [--plugin PATH] [--preset FILE] [--json]";
 
 const char* const kInfoHelp =
-    "usage: quorlin-host info [--plugin PATH] [--json]\n"
+    "usage: quorlin-host info [--plugin PATH] [--preset FILE] [--json]\n"
     "Describes a VST 2 module: identity, flags, programs, parameters and capabilities.\n"
     "\n"
     "  --plugin PATH     the VST 2 module (default: the Quorlin module beside this program)\n"
+    "  --preset FILE     load an .fxp program or .fxb bank first, and show every program's\n"
+    "                    parameter values after it\n"
     "  --json            the same as one JSON object, for scripts\n"
     "  --help            this text\n";
 
@@ -73,7 +75,16 @@ void printText(const PluginDescription& plugin) {
 
   std::printf("programs        %zu\n", plugin.programs.size());
   for (size_t program = 0; program < plugin.programs.size(); ++program) {
-    std::printf("  %3zu  %s\n", program, shown(plugin.programs[program]).c_str());
+    std::string values;
+    if (program < plugin.programValues.size()) {
+      values = "  values";
+      for (const float value : plugin.programValues[program]) {
+        char text[32];
+        std::snprintf(text, sizeof text, " %.9g", static_cast<double>(value));
+        values += text;
+      }
+    }
+    std::printf("  %3zu  %s%s\n", program, shown(plugin.programs[program]).c_str(), values.c_str());
   }
 
   std::printf("parameters      %zu\n", plugin.parameters.size());
@@ -102,8 +113,11 @@ void printText(const PluginDescription& plugin) {
 
 int infoCommand(const Arguments& args) {
   const ParsedArguments parsed =
-      parseArguments(args, {{"--plugin", true}, {"--json", false}, {"--help", false}}, kInfoUsage);
+      parseArguments(args, {{"--plugin", true}, {"--preset", true}, {"--json", false}, {"--help", false}}, kInfoUsage);
   std::string modulePath = defaultModulePath();
+  SessionSettings settings;
+  settings.sampleRate = kInfoSampleRate;
+  settings.blockSize = kInfoBlockSize;
   bool json = false;
   for (const auto& [name, value] : parsed.options) {
     if (name == "--help") {
@@ -112,6 +126,8 @@ int infoCommand(const Arguments& args) {
     }
     if (name == "--json") {
       json = true;
+    } else if (name == "--preset") {
+      settings.presetPath = value;
     } else {
       modulePath = value;
     }
@@ -120,8 +136,13 @@ int infoCommand(const Arguments& args) {
 
   const ModuleLibrary module(modulePath);
   PluginSession session(module);
-  session.setTiming(kInfoSampleRate, kInfoBlockSize);
-  const PluginDescription description = describePlugin(session);
+  const bool withPreset = !settings.presetPath.empty();
+  if (withPreset) {
+    session.configure(settings);
+  } else {
+    session.setTiming(kInfoSampleRate, kInfoBlockSize);
+  }
+  const PluginDescription description = describePlugin(session, withPreset);
   if (json) {
     std::fputs(describeAsJson(description).c_str(), stdout);
   } else {

@@ -1,5 +1,6 @@
 #include "tools/commands/info_json.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 
@@ -106,6 +107,20 @@ std::string describeAsJson(const PluginDescription& plugin) {
   for (const std::string& name : plugin.programs)
     programs += (programs.empty() ? "\n    " : ",\n    ") + jsonString(name);
   field("programs", "[" + programs + (programs.empty() ? "]" : "\n  ]"));
+  if (!plugin.programValues.empty()) {
+    std::string values;
+    for (const std::vector<float>& program : plugin.programValues) {
+      std::string list;
+      for (const float value : program) {
+        // JSON has no NaN or infinity.
+        char text[32] = "null";
+        if (std::isfinite(value)) std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+        list += (list.empty() ? "" : ", ") + std::string(text);
+      }
+      values += (values.empty() ? "\n    [" : ",\n    [") + list + "]";
+    }
+    field("programValues", "[" + values + "\n  ]");
+  }
 
   std::string parameters;
   for (const ParameterDescription& parameter : plugin.parameters) {

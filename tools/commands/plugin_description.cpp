@@ -1,5 +1,7 @@
 #include "tools/commands/plugin_description.h"
 
+#include <algorithm>
+
 #include <cstdint>
 
 namespace {
@@ -85,7 +87,27 @@ std::vector<std::string> programNames(PluginSession& session, TextQuery& query) 
 
 }  // namespace
 
-PluginDescription describePlugin(PluginSession& session) {
+// Every program's values, the current program's read first, before any
+// other is selected: a plug-in may keep a loaded program only until then.
+std::vector<std::vector<float>> programValues(PluginSession& session) {
+  const VstIntPtr current = session.dispatch(effGetProgram);
+  std::vector<std::vector<float>> values(static_cast<size_t>(std::max(session.effect().numPrograms, 0)));
+  const auto read = [&session]() {
+    std::vector<float> program;
+    for (VstInt32 index = 0; index < session.effect().numParams; ++index) program.push_back(session.parameter(index));
+    return program;
+  };
+  if (current >= 0 && static_cast<size_t>(current) < values.size()) values[static_cast<size_t>(current)] = read();
+  for (size_t program = 0; program < values.size(); ++program) {
+    if (static_cast<VstIntPtr>(program) == current) continue;
+    session.dispatch(effSetProgram, 0, static_cast<VstIntPtr>(program));
+    values[program] = read();
+  }
+  session.dispatch(effSetProgram, 0, current);
+  return values;
+}
+
+PluginDescription describePlugin(PluginSession& session, bool withProgramValues) {
   TextQuery query(session);
   const AEffect& effect = session.effect();
   PluginDescription description;
@@ -103,6 +125,7 @@ PluginDescription describePlugin(PluginSession& session) {
   description.flags = effect.flags;
   description.initialDelay = effect.initialDelay;
   description.tailSize = session.dispatch(effGetTailSize);
+  if (withProgramValues) description.programValues = programValues(session);
   description.programs = programNames(session, query);
   for (int index = 0; index < effect.numParams; ++index) {
     ParameterDescription parameter;

@@ -42,12 +42,13 @@ struct PluginDescription {
   VstInt32 initialDelay = 0;
   VstIntPtr tailSize = 0;
   std::vector<std::string> programs;
+  std::vector<std::vector<float>> programValues;  // each program's parameters; asked for only after a preset
   std::vector<ParameterDescription> parameters;
   std::vector<CanDoAnswer> canDo;
   std::vector<PinDescription> outputPins;
 };
 
-PluginDescription describePlugin(PluginSession& session);
+PluginDescription describePlugin(PluginSession& session, bool withProgramValues);
 
 // The unique ID as its four characters, '?' for any that is not printable.
 std::string fourCharacters(VstInt32 id);

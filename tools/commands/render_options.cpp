@@ -18,11 +18,16 @@ const char* const kRenderHelp =
     "  --program P       program to select (default 0)\n"
     "  --param I=V       set parameter I to V (0 to 1) before the program is applied again\n"
     "                    (repeatable)\n"
+    "  --preset FILE     load an .fxp program or .fxb bank first; --program and --param then\n"
+    "                    change what it set\n"
+    "  --save FILE       save the state rendered as FILE.fxp (the current program) or\n"
+    "                    FILE.fxb (every program), as a chunk where the plug-in has chunks\n"
     "  --tail SECONDS    silence rendered after the last event, 0 to 3600 (default 1.0); or\n"
     "  --tail auto       until the output has stayed below -120 dBFS for 0.1 s, at most 30 s\n"
     "  --format F        f32 (IEEE float), s16 or s24 (clipped at full scale); default f32\n"
     "  --batch LIST      render every line of LIST (- for standard input): IN.mid OUT.wav and any\n"
-    "                    of --rate, --block, --program, --param, --tail, --format; \"quoted\" words\n"
+    "                    of --rate, --block, --program, --param, --preset, --save, --tail,\n"
+    "                    --format; \"quoted\" words\n"
     "                    may hold spaces; blank lines and lines starting with # are skipped\n"
     "  --jobs N          songs of a batch rendered at once, 1 to 64 (default: one per core)\n"
     "  --quiet           no progress bar and no summary lines\n"
@@ -31,15 +36,15 @@ const char* const kRenderHelp =
     "OUT is written under a temporary name beside it and renamed when complete, so an\n"
     "existing OUT stays as it was until then. OUT may not be a folder or a file read.\n"
     "\n"
-    "Exit status: 0 done, 1 the WAV file could not be written, 2 bad usage, a bad MIDI file\n"
-    "or an output refused, 3 the module could not be loaded or started, 4 some lines of a\n"
+    "Exit status: 0 done, 1 the WAV or preset file could not be written, 2 bad usage, a bad\n"
+    "MIDI file or preset, or an output refused, 3 the module could not be loaded or started, 4 some lines of a\n"
     "batch failed, 130 interrupted (no unfinished file is left).\n";
 
 namespace {
 
 const char* const kBatchLineUsage =
-    "IN.mid OUT.wav [--rate HZ] [--block N] [--program P] [--param I=V]... "
-    "[--tail SECONDS|auto] [--format F]";
+    "IN.mid OUT.wav [--rate HZ] [--block N] [--program P] [--param I=V]... [--preset FILE] "
+    "[--save FILE] [--tail SECONDS|auto] [--format F]";
 
 constexpr int64_t kMinRate = 1000;
 constexpr int64_t kMaxRate = 768000;
@@ -50,7 +55,8 @@ constexpr int64_t kMaxJobs = 64;
 
 // The options a batch list may give for each song.
 const std::vector<OptionDefinition> kSongOptions = {
-    {"--rate", true}, {"--block", true}, {"--program", true}, {"--param", true}, {"--tail", true}, {"--format", true},
+    {"--rate", true},   {"--block", true}, {"--program", true}, {"--param", true},
+    {"--preset", true}, {"--save", true},  {"--tail", true},    {"--format", true},
 };
 
 const std::vector<OptionDefinition> kCommandOptions = {
@@ -88,6 +94,10 @@ void applySongOption(SongSettings& song, const std::string& name, const std::str
   } else if (name == "--param") {
     const auto [index, setting] = parseIndexedValue(name, value, usage);
     song.session.parameters.push_back({index, setting});
+  } else if (name == "--preset") {
+    song.session.presetPath = value;
+  } else if (name == "--save") {
+    song.savePath = parsePresetSavePath(name, value, usage);
   } else if (name == "--tail") {
     song.tail = parseTail(value, usage);
   } else if (name == "--format") {

@@ -1,8 +1,8 @@
 // The command line of `quorlin-host render`, and the lines of a batch list.
 //
 // A render has options of the command (the module, --batch, --jobs, --quiet)
-// and options of the song (rate, block size, program, parameters, tail,
-// format), which a batch list gives line by line.
+// and options of the song (rate, block size, program, parameters, preset,
+// tail, format, saved preset), which a batch list gives line by line.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +24,7 @@ struct SongSettings {
   std::string inputPath;
   std::string outputPath;
   SessionSettings session;
+  std::string savePath;  // an .fxp or .fxb file for the state rendered; none when empty
   TailLength tail;
   SampleFormat format = SampleFormat::Float32;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 
 #include "tools/commands/quiet_tail.h"
 #include "tools/commands/interrupt.h"
@@ -10,6 +11,7 @@
 #include "tools/system/output_file.h"
 #include "tools/system/tool_error.h"
 #include "tools/hosting/vst_event_list.h"
+#include "tools/files/preset_file.h"
 #include "tools/files/wav_writer.h"
 
 namespace {
@@ -60,7 +62,12 @@ SongResult renderSong(const SongSettings& song, InstanceGate& instances, const s
   const auto startTime = std::chrono::steady_clock::now();
   std::vector<std::string> filesRead = otherFilesRead;
   filesRead.push_back(song.inputPath);
+  if (!song.session.presetPath.empty()) filesRead.push_back(song.session.presetPath);
   refuseUnsafeOutput(song.outputPath, filesRead);
+  if (!song.savePath.empty()) {
+    filesRead.push_back(song.outputPath);
+    refuseUnsafeOutput(song.savePath, filesRead);
+  }
 
   const int32_t rate = song.session.sampleRate;
   const int32_t blockSize = song.session.blockSize;
@@ -114,7 +121,11 @@ SongResult renderSong(const SongSettings& song, InstanceGate& instances, const s
     stopIfRequested(song.outputPath);
   }
   session->stop();
+  // Taken before either file is written, so that a plug-in that cannot give it leaves neither.
+  std::optional<PresetFile> saved;
+  if (!song.savePath.empty()) saved = session->savePreset(*presetKindForFileName(song.savePath), song.savePath);
   writer.finish();
+  if (saved) writePresetFile(song.savePath, *saved);
 
   result.frames = static_cast<int64_t>(writer.framesWritten());
   result.tailFrames = result.frames - schedule.lastFrame;

@@ -1,9 +1,9 @@
 #include "tools/files/midi_file.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "tools/files/whole_file.h"
 #include "tools/system/tool_error.h"
 
 namespace {
@@ -223,19 +223,8 @@ MidiFile parseMidiFile(const std::vector<uint8_t>& bytes) {
 }
 
 MidiFile readMidiFile(const std::string& path) {
-  std::FILE* stream = std::fopen(path.c_str(), "rb");
-  if (stream == nullptr) throw ToolError(kExitBadInput, path + ": cannot open: " + std::strerror(errno));
-  std::vector<uint8_t> bytes;
-  uint8_t buffer[65536];
-  size_t count = 0;
-  while ((count = std::fread(buffer, 1, sizeof buffer, stream)) > 0 && bytes.size() <= kMaxFileSize) {
-    bytes.insert(bytes.end(), buffer, buffer + count);
-  }
-  const bool failed = std::ferror(stream) != 0;
-  std::fclose(stream);
-  if (failed) throw ToolError(kExitBadInput, path + ": cannot read the file");
   try {
-    return parseMidiFile(bytes);
+    return parseMidiFile(readWholeFile(path, kMaxFileSize));
   } catch (const MidiFileError& error) {
     throw ToolError(kExitBadInput, path + ": " + error.what());
   }

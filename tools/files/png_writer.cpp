@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tools/system/output_file.h"
+#include "tools/files/whole_file.h"
 
 namespace {
 
@@ -86,9 +86,4 @@ std::vector<uint8_t> encodePng(const RgbImage& image) {
   return out;
 }
 
-void writePngFile(const std::string& path, const RgbImage& image) {
-  const std::vector<uint8_t> bytes = encodePng(image);
-  OutputFile file(path);
-  file.write(bytes.data(), bytes.size());
-  file.commit();
-}
+void writePngFile(const std::string& path, const RgbImage& image) { writeWholeFile(path, encodePng(image)); }

@@ -32,9 +32,13 @@ PluginSession::~PluginSession() {
 }
 
 void PluginSession::configure(const SessionSettings& settings) {
+  // The file is read (and refused) before the plug-in is told anything.
+  const bool withPreset = !settings.presetPath.empty();
+  const PresetFile preset = withPreset ? readPresetFile(settings.presetPath) : PresetFile();
   const std::lock_guard<std::mutex> lock(interfaceCalls);
-  if (settings.program < 0 || (settings.program > 0 && settings.program >= effect_->numPrograms)) {
-    throw ToolError(kExitBadInput, "--program " + std::to_string(settings.program) + ": " + modulePath_ + " has " +
+  const int32_t asked = settings.program.value_or(0);
+  if (asked < 0 || (asked > 0 && asked >= effect_->numPrograms)) {
+    throw ToolError(kExitBadInput, "--program " + std::to_string(asked) + ": " + modulePath_ + " has " +
                                        std::to_string(effect_->numPrograms) + " programs");
   }
   for (const ParameterSetting& parameter : settings.parameters) {
@@ -44,11 +48,16 @@ void PluginSession::configure(const SessionSettings& settings) {
     }
   }
   applyTiming(settings.sampleRate, settings.blockSize);
-  dispatch(effSetProgram, 0, settings.program);
+  if (withPreset) loadPreset(*effect_, preset, settings.presetPath);
+  // Without a preset, program 0 is selected as a host starts; after one, what
+  // it set stays unless the command line changes it.
+  const bool selects = !withPreset || settings.program;
+  if (selects) dispatch(effSetProgram, 0, asked);
+  if (withPreset && settings.parameters.empty()) return;
   for (const ParameterSetting& parameter : settings.parameters) {
     effect_->setParameter(effect_, parameter.index, parameter.value);
   }
-  dispatch(effSetProgram, 0, settings.program);
+  dispatch(effSetProgram, 0, selects ? asked : dispatch(effGetProgram));
 }
 
 void PluginSession::setTiming(int32_t sampleRate, int32_t blockSize) {

@@ -16,13 +16,18 @@
 // on it: they keep module-wide state (the Quorlin module, its editor tables)
 // that these calls touch unguarded. So construction, configure, start, stop
 // and destruction take one lock of the process; events and processing do not.
+//
+// A preset is loaded before the program and parameters, which then change
+// what it set.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/vst2_abi.h"
+#include "tools/hosting/plugin_presets.h"
 #include "tools/system/tool_error.h"
 
 class ModuleLibrary;
@@ -35,8 +40,10 @@ struct ParameterSetting {
 struct SessionSettings {
   int32_t sampleRate = 44100;
   int32_t blockSize = 512;
-  int32_t program = 0;
+  // Without one, program 0, or with a preset the program the preset left current.
+  std::optional<int32_t> program;
   std::vector<ParameterSetting> parameters;
+  std::string presetPath;  // an .fxp or .fxb file to load first; none when empty
 };
 
 // main answered null: the plug-in makes no further instance, perhaps only
@@ -58,8 +65,9 @@ class PluginSession {
 
   // effSetSampleRate and effSetBlockSize, with the host's answers to match.
   void setTiming(int32_t sampleRate, int32_t blockSize);
-  // Sets rate, block size, program and parameters. Throws ToolError with
-  // kExitBadInput for a program or parameter index the plug-in does not have.
+  // Sets rate, block size, preset, program and parameters. Throws ToolError
+  // with kExitBadInput for a program or parameter index the plug-in does not
+  // have, or a preset it cannot take.
   void configure(const SessionSettings& settings);
   void start();
   void stop();
@@ -71,6 +79,8 @@ class PluginSession {
   VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
   float parameter(VstInt32 index) { return effect_->getParameter(effect_, index); }
   const AEffect& effect() const { return *effect_; }
+  // The preset of that kind that a host would save now, for the file `path`.
+  PresetFile savePreset(PresetKind kind, const std::string& path) { return ::savePreset(*effect_, kind, path); }
   const std::string& modulePath() const { return modulePath_; }
 
  private:

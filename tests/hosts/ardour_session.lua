@@ -1,17 +1,35 @@
--- Renders a melody through a VST 2 instrument in a headless Ardour session.
+-- A headless Ardour session with a VST 2 instrument on a MIDI track that
+-- plays a melody, driven as a user drives it:
 --
---   ardour7-lua ardour_render.lua SESSION_DIR PLUGIN_NAME MELODY OUT_WAV RATE
+--   ardour7-lua ardour_session.lua render SESSION_DIR PLUGIN_NAME MELODY RATE OUT_WAV
+--       builds the session and exports it to OUT_WAV;
+--   ardour7-lua ardour_session.lua save SESSION_DIR PLUGIN_NAME MELODY RATE PARAMETERS
+--       builds the session, sets the instrument's parameters through Ardour's
+--       controls (PARAMETERS is "INDEX=VALUE,..."), saves and closes it;
+--   ardour7-lua ardour_session.lua reopen SESSION_DIR MELODY RATE OUT_WAV
+--       opens the saved session and exports it to OUT_WAV.
 --
 -- The instrument must lie on LXVST_PATH and already be in Ardour's plug-in
 -- cache (run ardour-vst-scanner on it first): the session does not scan.
 -- MELODY holds 'start_beat length_beats note velocity' lines at 120 beats
--- per minute. The last line printed on success starts with "exported:".
+-- per minute. The last line printed on success starts with "exported:" or
+-- "saved:".
 
 io.stdout:setvbuf("no")
 
-local session_dir, plugin_name, melody_path, out_wav, rate = arg[1], arg[2], arg[3], arg[4], tonumber(arg[5])
-assert(session_dir and plugin_name and melody_path and out_wav and rate,
-       "usage: ardour_render.lua SESSION_DIR PLUGIN_NAME MELODY OUT_WAV RATE")
+local usage = "usage: ardour_session.lua render SESSION_DIR PLUGIN_NAME MELODY RATE OUT_WAV\n" ..
+              "   or: ardour_session.lua save SESSION_DIR PLUGIN_NAME MELODY RATE PARAMETERS\n" ..
+              "   or: ardour_session.lua reopen SESSION_DIR MELODY RATE OUT_WAV"
+local mode, session_dir = arg[1], arg[2]
+local plugin_name, melody_path, rate, out_wav, parameters
+if mode == "render" or mode == "save" then
+	plugin_name, melody_path, rate = arg[3], arg[4], tonumber(arg[5])
+	if mode == "render" then out_wav = arg[6] else parameters = arg[6] end
+elseif mode == "reopen" then
+	melody_path, rate, out_wav = arg[3], tonumber(arg[4]), arg[5]
+end
+assert(session_dir and melody_path and rate and (out_wav or parameters), usage)
+local SESSION_NAME = "hosts"
 
 local SAMPLES_PER_BEAT = rate / 2 -- 120 beats per minute
 -- The float, undithered WAV format of the preset installed beside this script.
@@ -50,7 +68,27 @@ local function settle() ARDOUR.LuaAPI.usleep(500000) end
 
 -- The Dummy backend is not listed by available_backends() but is accepted.
 assert(AudioEngine:set_backend("None (Dummy)", "", ""), "no Dummy backend")
-assert(create_session(session_dir, "hosts", rate), "cannot create session in " .. session_dir)
+
+local function export_to(path)
+	local export = Session:simple_export()
+	export:set_name(path:match("([^/]+)%.wav$"))
+	export:set_folder(path:match("^(.*)/[^/]+$"))
+	export:set_range(0, length)
+	assert(export:set_preset(EXPORT_PRESET), "export preset missing")
+	assert(export:check_outputs(), "nothing to export")
+	assert(export:run_export(), "export failed")
+	print(string.format("exported: %s (%d samples at %d Hz)", path, length, rate))
+end
+
+if mode == "reopen" then
+	assert(load_session(session_dir, SESSION_NAME), "cannot open the session in " .. session_dir)
+	settle()
+	export_to(out_wav)
+	close_session()
+	return
+end
+
+assert(create_session(session_dir, SESSION_NAME, rate), "cannot create session in " .. session_dir)
 settle()
 
 -- A missing plug-in is the null plug-in info (a nil argument crashes Ardour).
@@ -91,12 +129,20 @@ synth:playlist():add_region(region, Temporal.timepos_t(0), 1, false, 0, 0, false
 -- export started before then plays the old, empty playlist.
 settle()
 
-local export = Session:simple_export()
-export:set_name(out_wav:match("([^/]+)%.wav$"))
-export:set_folder(out_wav:match("^(.*)/[^/]+$"))
-export:set_range(0, length)
-assert(export:set_preset(EXPORT_PRESET), "export preset missing")
-assert(export:check_outputs(), "nothing to export")
-assert(export:run_export(), "export failed")
-print(string.format("exported: %s (%d samples at %d Hz)", out_wav, length, rate))
+if mode == "render" then
+	export_to(out_wav)
+	close_session()
+	return
+end
+
+-- Each value goes through the plug-in's control, as a generic control,
+-- automation or a preset recall sets it.
+local processor = synth:nth_plugin(0)
+for index, value in parameters:gmatch("(%d+)=([^,]+)") do
+	assert(ARDOUR.LuaAPI.set_processor_param(processor, tonumber(index), tonumber(value)),
+	       "cannot set parameter " .. index)
+end
+settle()
+assert(Session:save_state("", false, false, false), "cannot save the session")
+print("saved: " .. session_dir)
 close_session()
