@@ -56,12 +56,13 @@ void SynthEngine::setEnvelope(float attack, float peak, float decay, float susta
   sustain = finiteOrZero(sustain);
   release = finiteOrZero(release);
   for (Voice& voice : voices) {
+    const float rate = voice.sampleRate;
     Envelope& envelope = voice.envelope;
-    envelope.attackLength = voice.sampleRate * attack;
+    envelope.attackLength = rate * attack;
     envelope.peakLevel = peak;
-    envelope.decayLength = voice.sampleRate * decay;
+    envelope.decayLength = rate * decay;
     envelope.sustainLevel = sustain;
-    envelope.releaseLength = voice.sampleRate * release;
+    envelope.releaseLength = rate * release;
   }
 }
 

@@ -7,12 +7,14 @@
 // makes no system call and throws nothing. Between events it ticks the voices
 // in runs of up to kRunFrames samples, all eight together as vector lanes
 // (VoiceLanes, on the widest vector path the processor has), reading their
-// settings once per run. The set* operations may
-// be called from another thread while a block renders; each writes voice
-// fields one aligned field at a time, and a change made during a run is heard
-// from the next run on (a run may see part of a group updated). Called
-// between blocks, as the tests and hosts do, a change is heard from the
-// block's first sample.
+// settings once per run.
+//
+// The set* operations may be called from another thread while a block
+// renders: the values they write are atomic (Relaxed, relaxed.h), so there is
+// no data race and no value is ever seen half written. A change made during a
+// run is heard from the next run on, one value at a time (a run may see part
+// of a group already changed); made between blocks, as the tests and most
+// hosts do, it is heard from the block's first sample.
 //
 // Whatever values arrive, no NaN or infinity reaches the output buffers.
 #pragma once

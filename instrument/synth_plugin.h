@@ -6,9 +6,11 @@
 // thread, one after the other, so the pending events and the render cursor
 // need no guard. Program changes and the editor's mouse release write the
 // current program and the voices' settings while a block may be rendering:
-// every such value is a single 32-bit store, and a block may see part of a
-// group already changed, which is harmless to the sound. Nothing here takes
-// a lock; the audio path never allocates.
+// the engine keeps those settings in atomic values (engine/relaxed.h), so the
+// audio thread never races with the writer and never sees a value half
+// written; a run may see part of a group already changed, and hears the rest
+// from its next run. Nothing here takes a lock; the audio path never
+// allocates.
 #pragma once
 
 #include <cstdint>
