@@ -1,5 +1,6 @@
 #include "tools/wav_writer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -14,6 +15,7 @@ constexpr uint16_t kFormatTagIeeeFloat = 3;
 constexpr size_t kPcmHeaderSize = 44;    // RIFF, fmt (16 bytes), data
 constexpr size_t kFloatHeaderSize = 58;  // RIFF, fmt (18 bytes), fact, data
 constexpr uint64_t kMaxRiffSize = 0xFFFFFFFFu;
+constexpr size_t kBufferBytes = size_t{1} << 18;  // few system calls, and within the cache
 
 // Full scale of each integer format: a sample of 1.0 maps to this value, one
 // step above the largest code.
@@ -47,6 +49,38 @@ void putTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), 
 
 std::string systemError() { return std::strerror(errno); }
 
+// Float magnitudes compare as their bit patterns do, read as signed integers
+// (the sign bit cleared); NaN's lie above infinity's. Written so that the
+// compiler runs each loop several samples at a time.
+constexpr int32_t kMagnitudeBits = 0x7FFFFFFF;
+constexpr int32_t kInfinityBits = 0x7F800000;
+constexpr int32_t kOneBits = 0x3F800000;
+
+int32_t magnitudeBits(float sample) {
+  int32_t bits = 0;
+  std::memcpy(&bits, &sample, sizeof bits);
+  return bits & kMagnitudeBits;
+}
+
+// The larger of `peak` and the samples' largest magnitude, NaN left out.
+int32_t peakBits(const float* samples, int32_t count, int32_t peak) {
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t magnitude = magnitudeBits(samples[i]);
+    peak = std::max(peak, magnitude <= kInfinityBits ? magnitude : 0);
+  }
+  return peak;
+}
+
+// Samples of magnitude above 1, NaN left out.
+uint32_t overFullScale(const float* samples, int32_t count) {
+  uint32_t over = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t magnitude = magnitudeBits(samples[i]);
+    over += magnitude > kOneBits && magnitude <= kInfinityBits ? 1 : 0;
+  }
+  return over;
+}
+
 }  // namespace
 
 int WavWriter::bytesPerFrame(SampleFormat format, int channels) { return bytesPerSample(format) * channels; }
@@ -57,7 +91,13 @@ uint64_t WavWriter::maxFrames(SampleFormat format, int channels) {
 }
 
 WavWriter::WavWriter(const std::string& path, SampleFormat format, int channels, int32_t sampleRate)
-    : path_(path), temporaryPath_(path + ".part"), format_(format), channels_(channels), sampleRate_(sampleRate) {
+    : path_(path),
+      temporaryPath_(path + ".part"),
+      format_(format),
+      channels_(channels),
+      sampleRate_(sampleRate),
+      buffer_(kBufferBytes / static_cast<size_t>(bytesPerFrame(format, channels)) *
+              static_cast<size_t>(bytesPerFrame(format, channels))) {
   stream_ = std::fopen(temporaryPath_.c_str(), "wb");
   if (stream_ == nullptr) throw ToolError(kExitCannotWrite, temporaryPath_ + ": cannot create: " + systemError());
   writeHeader();  // with zero sizes; finish() writes it again with the real ones
@@ -103,44 +143,75 @@ void WavWriter::writeBytes(const uint8_t* data, size_t count) {
   }
 }
 
-uint8_t* WavWriter::encode(float sample, uint8_t* out) {
-  const float magnitude = std::fabs(sample);
-  if (magnitude > peak_) peak_ = magnitude;
-  if (format_ == SampleFormat::Float32) {
-    if (magnitude > 1.0f) ++clipped_;
-    uint32_t bits = 0;
-    std::memcpy(&bits, &sample, sizeof bits);
-    return storeLittleEndian(out, bits, 4);
-  }
-  const bool is16 = format_ == SampleFormat::Int16;
-  const double fullScale = is16 ? kInt16FullScale : kInt24FullScale;
+void WavWriter::flush() {
+  writeBytes(buffer_.data(), buffered_);
+  buffered_ = 0;
+}
+
+void WavWriter::measure(const float* samples, int32_t count) {
+  int32_t peak = 0;
+  std::memcpy(&peak, &peak_, sizeof peak);
+  peak = peakBits(samples, count, peak);
+  std::memcpy(&peak_, &peak, sizeof peak_);
+  if (format_ == SampleFormat::Float32) clipped_ += overFullScale(samples, count);
+}
+
+int32_t WavWriter::pcmCode(float sample, double fullScale) {
   // Nearest code, halves away from zero. Exact: the scale is a power of two, so
   // the product and the added half need far fewer than 53 significant bits.
   const double scaled = static_cast<double>(sample) * fullScale;
   const double rounded = scaled < 0.0 ? -std::floor(0.5 - scaled) : std::floor(scaled + 0.5);
-  int32_t code = 0;
   if (std::isnan(rounded)) {
     ++clipped_;
-  } else if (rounded > fullScale - 1.0) {
-    code = static_cast<int32_t>(fullScale - 1.0);
-    ++clipped_;
-  } else if (rounded < -fullScale) {
-    code = static_cast<int32_t>(-fullScale);
-    ++clipped_;
-  } else {
-    code = static_cast<int32_t>(rounded);
+    return 0;
   }
-  return storeLittleEndian(out, static_cast<uint32_t>(code), is16 ? 2 : 3);
+  if (rounded > fullScale - 1.0) {
+    ++clipped_;
+    return static_cast<int32_t>(fullScale - 1.0);
+  }
+  if (rounded < -fullScale) {
+    ++clipped_;
+    return static_cast<int32_t>(-fullScale);
+  }
+  return static_cast<int32_t>(rounded);
+}
+
+void WavWriter::encode(const float* const* channels, int32_t first, int32_t count, uint8_t* out) {
+  // Locals, not members: the stores through `out` could alias the members.
+  const int channelCount = channels_;
+  for (int channel = 0; channel < channelCount; ++channel) measure(channels[channel] + first, count);
+  const int32_t end = first + count;
+  if (format_ == SampleFormat::Float32) {
+    for (int32_t frame = first; frame < end; ++frame) {
+      for (int channel = 0; channel < channelCount; ++channel) {
+        uint32_t bits = 0;
+        std::memcpy(&bits, &channels[channel][frame], sizeof bits);
+        out = storeLittleEndian(out, bits, 4);
+      }
+    }
+    return;
+  }
+  const bool is16 = format_ == SampleFormat::Int16;
+  const double fullScale = is16 ? kInt16FullScale : kInt24FullScale;
+  const int bytes = is16 ? 2 : 3;
+  for (int32_t frame = first; frame < end; ++frame) {
+    for (int channel = 0; channel < channelCount; ++channel) {
+      out = storeLittleEndian(out, static_cast<uint32_t>(pcmCode(channels[channel][frame], fullScale)), bytes);
+    }
+  }
 }
 
 void WavWriter::write(const float* const* channels, int32_t frames) {
-  // Sized once for the largest block; a block's bytes go out in one write.
-  buffer_.resize(static_cast<size_t>(frames) * static_cast<size_t>(bytesPerFrame(format_, channels_)));
-  uint8_t* out = buffer_.data();
-  for (int32_t frame = 0; frame < frames; ++frame) {
-    for (int channel = 0; channel < channels_; ++channel) out = encode(channels[channel][frame], out);
+  const size_t frameBytes = static_cast<size_t>(bytesPerFrame(format_, channels_));
+  int32_t done = 0;
+  while (done < frames) {
+    const size_t room = (buffer_.size() - buffered_) / frameBytes;
+    const int32_t count = static_cast<int32_t>(std::min<size_t>(room, static_cast<size_t>(frames - done)));
+    encode(channels, done, count, buffer_.data() + buffered_);
+    buffered_ += static_cast<size_t>(count) * frameBytes;
+    done += count;
+    if (buffered_ == buffer_.size()) flush();
   }
-  writeBytes(buffer_.data(), buffer_.size());
   frames_ += static_cast<uint64_t>(frames);
 }
 
@@ -149,6 +220,7 @@ void WavWriter::finish() {
   if (frames_ > maxFrames(format_, channels_)) {
     throw ToolError(kExitCannotWrite, path_ + ": too much audio for one WAV file");
   }
+  flush();
   if ((dataSize & 1u) != 0) {
     const uint8_t pad = 0;
     writeBytes(&pad, 1);

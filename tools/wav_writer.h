@@ -2,7 +2,8 @@
 //
 // The samples go to "OUT.part" first; only finish() gives the file its real
 // name, so a failed render never leaves a half-written OUT behind. Samples are
-// encoded byte by byte in little-endian order, the same on every platform.
+// encoded in little-endian order, the same on every platform, a block at a
+// time into a buffer of about a megabyte that goes to the file when full.
 #pragma once
 
 #include <cstdint>
@@ -25,9 +26,11 @@ class WavWriter {
   WavWriter(const WavWriter&) = delete;
   WavWriter& operator=(const WavWriter&) = delete;
 
-  // Appends `frames` frames taken from one array per channel.
+  // Appends `frames` frames taken from one array per channel. Throws
+  // ToolError (kExitCannotWrite) when the buffer cannot be written out.
   void write(const float* const* channels, int32_t frames);
-  // Completes the header and renames the file. Throws ToolError (kExitCannotWrite).
+  // Writes out the buffer, completes the header and renames the file. Throws
+  // ToolError (kExitCannotWrite).
   void finish();
 
   // Largest magnitude among the samples written; NaN is not counted.
@@ -44,8 +47,13 @@ class WavWriter {
  private:
   void writeHeader();
   void writeBytes(const uint8_t* data, size_t count);
-  // Writes one sample's bytes at out and returns the place after them.
-  uint8_t* encode(float sample, uint8_t* out);
+  void flush();
+  // Encodes frames [first, first + count) of the channels at out.
+  void encode(const float* const* channels, int32_t first, int32_t count, uint8_t* out);
+  // Notes the peak of a channel's samples and, for Float32, those beyond full scale.
+  void measure(const float* samples, int32_t count);
+  // The PCM code of one sample, counting it when clipped.
+  int32_t pcmCode(float sample, double fullScale);
 
   std::string path_;
   std::string temporaryPath_;
@@ -53,7 +61,8 @@ class WavWriter {
   SampleFormat format_;
   int channels_;
   int32_t sampleRate_;
-  std::vector<uint8_t> buffer_;
+  std::vector<uint8_t> buffer_;  // whole frames
+  size_t buffered_ = 0;          // bytes of it in use
   float peak_ = 0.0f;
   uint64_t clipped_ = 0;
   uint64_t frames_ = 0;
