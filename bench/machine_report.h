@@ -5,6 +5,7 @@
 #include <cpuid.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 #include "engine/vector_path.h"

@@ -20,7 +20,7 @@ float finiteOrZero(float value) { return std::isfinite(value) ? value : 0.0f; }
 
 SynthEngine::SynthEngine() : SynthEngine(bestVectorPath()) {}
 
-SynthEngine::SynthEngine(VectorPath path) : lanes(path) { setFilter(0.999f, 0.999f); }
+SynthEngine::SynthEngine(VectorPath path) : lanes(path), vibratoSine(path) { setFilter(0.999f, 0.999f); }
 
 void SynthEngine::setSampleRate(float rate) {
   if (!std::isnormal(rate) || rate < 0.0f) return;

@@ -1,12 +1,14 @@
-// The voice lanes on SSE2, which every x86 processor we run on has: voices
-// 0-3 and 4-7 as two vectors of four lanes, worked on side by side so that
-// their chains of dependent operations overlap. A half whose four voices are
-// all free is left out, but for its phases.
+// The engine's vector kernels on SSE2, which every x86 processor we run on
+// has. The voice lanes: voices 0-3 and 4-7 as two vectors of four lanes,
+// worked on side by side so that their chains of dependent operations
+// overlap; a half whose four voices are all free is left out, but for its
+// phases. The vibrato: two ticks at a time.
 #include <emmintrin.h>
 
 #include <cmath>
 
 #include "engine/lane_kernel.h"
+#include "engine/vibrato_kernel.h"
 
 namespace {
 
@@ -169,3 +171,5 @@ bool runLanesSse2(LaneRun& run) {
   if (run.steps) return runSoundingHalves(run, DoubleStepPhases<StepPerFrame>(run, {run.steps}));
   return runSoundingHalves(run, DoubleStepPhases<ConstantStep>(run, {_mm_set1_pd(run.constantStep)}));
 }
+
+void vibratoSinesSse2(const VibratoSpan& span, double* sines) { vibratoSines<Quad>(span, sines); }

@@ -1,13 +1,15 @@
-// The voice lanes on AVX2: all eight voices in one 256-bit vector, the mix
-// done as the run goes. Built with -mavx2 (and no fused multiply-add); it is
-// entered only when the processor has AVX2 (vector_path.h). Nothing here has
-// external linkage but the entry point, so no AVX2 code can stand in for a
-// function the rest of the engine shares.
+// The engine's vector kernels on AVX2. The voice lanes: all eight voices in
+// one 256-bit vector, the mix done as the run goes. The vibrato: four ticks
+// at a time. Built with -mavx2 (and no fused multiply-add); entered only when
+// the processor has AVX2 (vector_path.h). Nothing here has external linkage
+// but the entry points, so no AVX2 code can stand in for a function the rest
+// of the engine shares.
 #include <immintrin.h>
 
 #include <cmath>
 
 #include "engine/lane_kernel.h"
+#include "engine/vibrato_kernel.h"
 
 namespace {
 
@@ -70,7 +72,7 @@ struct Octet {
   }
 };
 
-// The phases of a run whose step is a float (see voice_lanes_sse2.cpp).
+// The phases of a run whose step is a float (see kernels_sse2.cpp).
 struct FloatStepPhases {
   __m256 phase, period, step;
 
@@ -220,3 +222,8 @@ bool runLanesAvx2(LaneRun& run) {
   return lane_kernel::runWave<Octet, true>(run, DoubleStepPhases<ConstantStep>(run, {_mm256_set1_pd(run.constantStep)}),
                                            0);
 }
+
+#if defined(__i386__)
+__attribute__((force_align_arg_pointer))
+#endif
+void vibratoSinesAvx2(const VibratoSpan& span, double* sines) { vibratoSines<Octet>(span, sines); }
