@@ -46,7 +46,9 @@ struct Octet {
 
   // Eight frames: the rows are transposed so that each vector holds one
   // voice at eight frames, and the sum runs voice by voice, as mixDown does.
-  static void mixEight(const float (*rows)[kLanes], float* left, float* right, float leftGain, float rightGain) {
+  // Inlined, so that it overlaps the runs' chains of dependent operations
+  // (a call would save and restore every vector register).
+  __attribute__((always_inline)) static void mixEight(const float (*rows)[kLanes], float* left, float* right, float leftGain, float rightGain) {
     __m256 r[kLanes], t[kLanes], voice[kLanes];
     for (int j = 0; j < kLanes; ++j) r[j] = _mm256_loadu_ps(rows[j]);
     for (int j = 0; j < kLanes; j += 2) {

@@ -7,7 +7,9 @@
 // The kernel runs the lanes [first, first + Ops::kWidth): all eight, or a
 // half of four when the other half's voices are all free. A free voice is
 // silent (its level is 0) and its filter is cleared by its next note, so only
-// its phase moves; its output is written as 0, which leaves the mix as it is.
+// its phase moves: its lane runs a filter held at 0 (coefficients and states
+// 0, whatever its oscillator gives), so that its output is 0, which leaves
+// the mix as it is, and its filter states are kept as they were.
 //
 // Ops provides, for its vector type F of kWidth floats:
 //   load, store, loadMask (all bits set or clear per lane), zero, set1;
@@ -91,16 +93,20 @@ bool run(LaneRun& run, Phases phases, int first) {
   const F cycle = Ops::load(run.cycle + first);
   const F twoCycles = Ops::add(cycle, cycle);
   const F sounding = Ops::loadMask(run.sounding + first);
-  const F cutoff = Ops::load(run.cutoff + first);
-  const F keep = Ops::load(run.keep + first);
+  const F cutoff = Ops::andMask(Ops::load(run.cutoff + first), sounding);
+  const F keep = Ops::andMask(Ops::load(run.keep + first), sounding);
   const F velocity = Ops::load(run.velocity + first);
   const F increment = Ops::load(run.increment + first);
-  F state1 = Ops::load(run.state1 + first);
-  F state2 = Ops::load(run.state2 + first);
+  F state1 = Ops::andMask(Ops::load(run.state1 + first), sounding);
+  F state2 = Ops::andMask(Ops::load(run.state2 + first), sounding);
   F level = Ops::load(run.level + first);
   const int others = first == 0 ? Ops::kWidth : 0;  // the first lane not run, when half are
+  // Locals: the stores through `outputs` could alias the run's fields.
+  const int32_t frames = run.frames;
+  float(*const outputs)[kLanes] = run.outputs;
+  const MixTarget mix = run.mix;
 
-  for (int32_t i = 0; i < run.frames; ++i) {
+  for (int32_t i = 0; i < frames; ++i) {
     F phase;
     phases.current(first, phase);
     const bool beyondTwoCycles =
@@ -112,12 +118,11 @@ bool run(LaneRun& run, Phases phases, int first) {
     state1 = Ops::add(Ops::mul(Ops::sub(s, state2), cutoff), Ops::mul(keep, state1));
     state2 = Ops::add(Ops::mul(state1, cutoff), Ops::mul(keep, state2));
     level = Ops::add(level, increment);
-    Ops::store(run.outputs[i] + first, Ops::andMask(Ops::mul(Ops::mul(level, state2), velocity), sounding));
-    if (Ops::kWidth < kLanes) Ops::store(run.outputs[i] + others, Ops::zero());
+    Ops::store(outputs[i] + first, Ops::mul(Ops::mul(level, state2), velocity));
+    if (Ops::kWidth < kLanes) Ops::store(outputs[i] + others, Ops::zero());
     if (Ops::kFusedMix && i % kMixGroup == kMixGroup - 1) {
       const int32_t group = i - (kMixGroup - 1);
-      Ops::mixEight(run.outputs + group, run.mix.left + group, run.mix.right + group, run.mix.leftGain,
-                    run.mix.rightGain);
+      Ops::mixEight(outputs + group, mix.left + group, mix.right + group, mix.leftGain, mix.rightGain);
     }
   }
 
@@ -125,9 +130,8 @@ bool run(LaneRun& run, Phases phases, int first) {
   // end finds it.
   if (!Ops::allFinite(state2, sounding)) return false;
 
-  const int32_t mixed = Ops::kFusedMix ? run.frames - run.frames % kMixGroup : 0;
-  mixDown(run.outputs + mixed, run.frames - mixed, run.mix.leftGain, run.mix.rightGain, run.mix.left + mixed,
-          run.mix.right + mixed);
+  const int32_t mixed = Ops::kFusedMix ? frames - frames % kMixGroup : 0;
+  mixDown(outputs + mixed, frames - mixed, mix.leftGain, mix.rightGain, mix.left + mixed, mix.right + mixed);
   phases.store(run.phase);
   Ops::store(run.state1 + first, Ops::select(sounding, state1, Ops::load(run.state1 + first)));
   Ops::store(run.state2 + first, Ops::select(sounding, state2, Ops::load(run.state2 + first)));
