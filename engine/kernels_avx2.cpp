@@ -171,9 +171,9 @@ void stepRange(const LaneRun& run, double& smallest, double& largest) {
     high = _mm256_max_pd(high, steps);
     unordered = _mm256_or_pd(unordered, _mm256_cmp_pd(steps, steps, _CMP_UNORD_Q));
   }
-  alignas(32) double lows[4], highs[4];
-  _mm256_store_pd(lows, low);
-  _mm256_store_pd(highs, high);
+  double lows[4], highs[4];
+  _mm256_storeu_pd(lows, low);
+  _mm256_storeu_pd(highs, high);
   for (int j = 0; j < 4; ++j) {
     smallest = lows[j] < smallest ? lows[j] : smallest;
     largest = highs[j] > largest ? highs[j] : largest;
