@@ -177,26 +177,28 @@ int32_t WavWriter::pcmCode(float sample, double fullScale) {
 }
 
 void WavWriter::encode(const float* const* channels, int32_t first, int32_t count, uint8_t* out) {
-  // Locals, not members: the stores through `out` could alias the members.
+  // Channel by channel, each sample to its place in the interleaved frames:
+  // a tight loop per channel. Locals, not members: the stores through `out`
+  // could alias the members.
   const int channelCount = channels_;
-  for (int channel = 0; channel < channelCount; ++channel) measure(channels[channel] + first, count);
-  const int32_t end = first + count;
-  if (format_ == SampleFormat::Float32) {
-    for (int32_t frame = first; frame < end; ++frame) {
-      for (int channel = 0; channel < channelCount; ++channel) {
+  const int sampleBytes = bytesPerSample(format_);
+  const size_t frameBytes = static_cast<size_t>(sampleBytes) * static_cast<size_t>(channelCount);
+  const bool isFloat = format_ == SampleFormat::Float32;
+  const double fullScale = format_ == SampleFormat::Int16 ? kInt16FullScale : kInt24FullScale;
+  for (int channel = 0; channel < channelCount; ++channel) {
+    const float* samples = channels[channel] + first;
+    measure(samples, count);
+    uint8_t* place = out + channel * sampleBytes;
+    if (isFloat) {
+      for (int32_t i = 0; i < count; ++i, place += frameBytes) {
         uint32_t bits = 0;
-        std::memcpy(&bits, &channels[channel][frame], sizeof bits);
-        out = storeLittleEndian(out, bits, 4);
+        std::memcpy(&bits, &samples[i], sizeof bits);
+        storeLittleEndian(place, bits, 4);
       }
-    }
-    return;
-  }
-  const bool is16 = format_ == SampleFormat::Int16;
-  const double fullScale = is16 ? kInt16FullScale : kInt24FullScale;
-  const int bytes = is16 ? 2 : 3;
-  for (int32_t frame = first; frame < end; ++frame) {
-    for (int channel = 0; channel < channelCount; ++channel) {
-      out = storeLittleEndian(out, static_cast<uint32_t>(pcmCode(channels[channel][frame], fullScale)), bytes);
+    } else {
+      for (int32_t i = 0; i < count; ++i, place += frameBytes) {
+        storeLittleEndian(place, static_cast<uint32_t>(pcmCode(samples[i], fullScale)), sampleBytes);
+      }
     }
   }
 }
