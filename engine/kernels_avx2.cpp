@@ -48,7 +48,8 @@ struct Octet {
   // voice at eight frames, and the sum runs voice by voice, as mixDown does.
   // Inlined, so that it overlaps the runs' chains of dependent operations
   // (a call would save and restore every vector register).
-  __attribute__((always_inline)) static void mixEight(const float (*rows)[kLanes], float* left, float* right, float leftGain, float rightGain) {
+  __attribute__((always_inline)) static void mixEight(const float (*rows)[kLanes], float* left, float* right,
+                                                      float leftGain, float rightGain) {
     __m256 r[kLanes], t[kLanes], voice[kLanes];
     for (int j = 0; j < kLanes; ++j) r[j] = _mm256_loadu_ps(rows[j]);
     for (int j = 0; j < kLanes; j += 2) {

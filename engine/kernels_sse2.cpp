@@ -22,7 +22,9 @@ struct Quad {
   static constexpr bool kFusedMix = false;
 
   static F load(const float* values) { return _mm_loadu_ps(values); }
-  static F loadMask(const uint32_t* bits) { return _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bits))); }
+  static F loadMask(const uint32_t* bits) {
+    return _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bits)));
+  }
   static void store(float* values, F x) { _mm_storeu_ps(values, x); }
   static F zero() { return _mm_setzero_ps(); }
   static F set1(float x) { return _mm_set1_ps(x); }
@@ -42,7 +44,6 @@ struct Quad {
     const F magnitude = _mm_and_ps(x, _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF)));
     return _mm_movemask_ps(_mm_andnot_ps(_mm_cmplt_ps(magnitude, _mm_set1_ps(INFINITY)), mask)) == 0;
   }
-  static void mixEight(const float (*)[kLanes], float*, float*, float, float) {}
 };
 
 // Eight lanes: both halves, each operation done on the one, then the other.
@@ -80,8 +81,9 @@ struct Octet {
   static F greaterOrEqual(F a, F b) { return each(a, b, Quad::greaterOrEqual); }
   static F truncated(F x) { return {{Quad::truncated(x.half[0]), Quad::truncated(x.half[1])}}; }
   static bool any(F mask) { return Quad::any(_mm_or_ps(mask.half[0], mask.half[1])); }
-  static bool allFinite(F x, F mask) { return Quad::allFinite(x.half[0], mask.half[0]) && Quad::allFinite(x.half[1], mask.half[1]); }
-  static void mixEight(const float (*)[kLanes], float*, float*, float, float) {}
+  static bool allFinite(F x, F mask) {
+    return Quad::allFinite(x.half[0], mask.half[0]) && Quad::allFinite(x.half[1], mask.half[1]);
+  }
 };
 
 // phase - period when phase - period > 0 (which is phase > period at the

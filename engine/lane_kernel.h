@@ -16,8 +16,8 @@
 //   add, sub, mul, div; andMask(x, mask); select(mask, ifSet, otherwise);
 //   lessThan, greaterOrEqual (masks); truncated(x) (toward zero, |x| < 2^31);
 //   any(mask); allFinite(x, mask) (every masked lane finite);
-//   kFusedMix, and with it mixEight(rows, left, right, leftGain, rightGain),
-//   which mixes eight rows of outputs as mixDown does.
+//   kFusedMix, and when it is set mixEight(rows, left, right, leftGain,
+//   rightGain), which mixes eight rows of outputs as mixDown does.
 // Phases provides current(first, F&), advance(frame) and store(float[8]).
 #pragma once
 
@@ -111,7 +111,8 @@ bool run(LaneRun& run, Phases phases, int first) {
     phases.current(first, phase);
     const bool beyondTwoCycles =
         !kWithinTwoCycles && Ops::any(Ops::andMask(Ops::greaterOrEqual(phase, twoCycles), sounding));
-    const F position = beyondTwoCycles ? positionInCycle<Ops>(phase, cycle) : positionInFirstTwoCycles<Ops>(phase, cycle);
+    const F position =
+        beyondTwoCycles ? positionInCycle<Ops>(phase, cycle) : positionInFirstTwoCycles<Ops>(phase, cycle);
     phases.advance(i);
 
     const F s = wave.valueAt(position);
@@ -119,10 +120,12 @@ bool run(LaneRun& run, Phases phases, int first) {
     state2 = Ops::add(Ops::mul(state1, cutoff), Ops::mul(keep, state2));
     level = Ops::add(level, increment);
     Ops::store(outputs[i] + first, Ops::mul(Ops::mul(level, state2), velocity));
-    if (Ops::kWidth < kLanes) Ops::store(outputs[i] + others, Ops::zero());
-    if (Ops::kFusedMix && i % kMixGroup == kMixGroup - 1) {
-      const int32_t group = i - (kMixGroup - 1);
-      Ops::mixEight(outputs + group, mix.left + group, mix.right + group, mix.leftGain, mix.rightGain);
+    if constexpr (Ops::kWidth < kLanes) Ops::store(outputs[i] + others, Ops::zero());
+    if constexpr (Ops::kFusedMix) {
+      if (i % kMixGroup == kMixGroup - 1) {
+        const int32_t group = i - (kMixGroup - 1);
+        Ops::mixEight(outputs + group, mix.left + group, mix.right + group, mix.leftGain, mix.rightGain);
+      }
     }
   }
 
