@@ -3,12 +3,18 @@
 //   ns/sample        nanoseconds per output frame (both channels),
 //   ns/voice-sample  the same divided by the voices sounding,
 //   x-realtime       how many times faster than real time at 44.1 kHz,
-// and runs for the optimised engine and, for scale, the plain model.
+// and runs for the optimised engine on every vector path the processor has
+// (argument "path": 0 SSE2, 1 AVX2) and, for scale, the plain model. The
+// header names the processor and the path the engine takes by default.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <iterator>
+#include <memory>
+#include <type_traits>
 #include <vector>
 
+#include "bench/machine_report.h"
 #include "engine/synth_engine.h"
 #include "tests/model/model_synth.h"
 
@@ -29,10 +35,25 @@ MidiEvent controller(int frame, int number, int value) {
 }
 MidiEvent bend(int frame, int value) { return {frame, 0xE0, 0, static_cast<uint8_t>(value)}; }
 
+const VectorPath kPaths[] = {VectorPath::Sse2, VectorPath::Avx2};  // by the "path" argument
+
+// The engine on the path its benchmark's argument `argument` names; the
+// model has only one path and no such argument.
+template <typename Synth>
+std::unique_ptr<Synth> create(const benchmark::State& state, int argument) {
+  if constexpr (std::is_constructible_v<Synth, VectorPath>) {
+    return std::make_unique<Synth>(kPaths[state.range(argument)]);
+  } else {
+    return std::make_unique<Synth>();
+  }
+}
+
 // A synthesizer rendering blocks of kBlock frames into its own buffers.
 template <typename Synth>
 struct Bench {
-  Synth synth;
+  Bench(const benchmark::State& state, int pathArgument) : owned(create<Synth>(state, pathArgument)), synth(*owned) {}
+  std::unique_ptr<Synth> owned;
+  Synth& synth;
   std::vector<float> left = std::vector<float>(kBlock), right = std::vector<float>(kBlock);
 
   void play(const std::vector<MidiEvent>& events) {
@@ -84,7 +105,7 @@ void SoundingVoices(benchmark::State& state) {
   const auto waveform = static_cast<Waveform>(state.range(0));
   const auto modulation = static_cast<Modulation>(state.range(1));
   const int voices = static_cast<int>(state.range(2));
-  Bench<Synth> bench;
+  Bench<Synth> bench(state, 3);
   setUp(bench.synth, waveform);
   holdNotes(bench, voices, modulation);
   for (auto _ : state) {
@@ -102,7 +123,7 @@ void SoundingVoices(benchmark::State& state) {
 template <typename Synth>
 void DenormalBait(benchmark::State& state) {
   const auto waveform = static_cast<Waveform>(state.range(0));
-  Bench<Synth> bench;
+  Bench<Synth> bench(state, 1);
   setUp(bench.synth, waveform);
   bench.synth.setEnvelope(0.0f, 1e-20f, 0.0f, 1e-20f, 3600.0f);
   bench.synth.setFilter(1e-19f, 0.5f);
@@ -121,7 +142,7 @@ void DenormalBait(benchmark::State& state) {
 // Nothing sounds: the block is silence.
 template <typename Synth>
 void AllIdle(benchmark::State& state) {
-  Bench<Synth> bench;
+  Bench<Synth> bench(state, 0);
   setUp(bench.synth, Saw);
   for (auto _ : state) {
     bench.block();
@@ -144,23 +165,54 @@ void WriteZeros(benchmark::State& state) {
   report<SynthEngine>(state, 0);
 }
 
-void soundingArguments(benchmark::internal::Benchmark* b) {
-  b->ArgNames({"waveform", "modulation", "voices"});
-  for (int waveform : {Square, Saw, Triangle}) {
-    for (int modulation : {Plain, Vibrato, Bend, VibratoAndBend}) b->Args({waveform, modulation, 8});
+// The paths this processor has, as "path" argument values.
+std::vector<int64_t> supportedPaths() {
+  std::vector<int64_t> paths;
+  for (int64_t i = 0; i < static_cast<int64_t>(std::size(kPaths)); ++i) {
+    if (vectorPathSupported(kPaths[i])) paths.push_back(i);
   }
-  b->Args({Saw, Plain, 1});
-  b->Args({Saw, VibratoAndBend, 1});
+  return paths;
+}
+
+void soundingArguments(benchmark::internal::Benchmark* b) {
+  b->ArgNames({"waveform", "modulation", "voices", "path"});
+  for (int64_t path : supportedPaths()) {
+    for (int waveform : {Square, Saw, Triangle}) {
+      for (int modulation : {Plain, Vibrato, Bend, VibratoAndBend}) b->Args({waveform, modulation, 8, path});
+    }
+    b->Args({Saw, Plain, 1, path});
+    b->Args({Saw, VibratoAndBend, 1, path});
+  }
+}
+
+void denormalArguments(benchmark::internal::Benchmark* b) {
+  b->ArgNames({"waveform", "path"});
+  for (int64_t path : supportedPaths()) {
+    for (int waveform : {Square, Saw, Triangle}) b->Args({waveform, path});
+  }
+}
+
+void idleArguments(benchmark::internal::Benchmark* b) {
+  b->ArgName("path");
+  for (int64_t path : supportedPaths()) b->Arg(path);
 }
 
 }  // namespace
 
 BENCHMARK_TEMPLATE(SoundingVoices, SynthEngine)->Apply(soundingArguments);
-BENCHMARK_TEMPLATE(DenormalBait, SynthEngine)->ArgName("waveform")->DenseRange(Square, Triangle);
-BENCHMARK_TEMPLATE(AllIdle, SynthEngine);
+BENCHMARK_TEMPLATE(DenormalBait, SynthEngine)->Apply(denormalArguments);
+BENCHMARK_TEMPLATE(AllIdle, SynthEngine)->Apply(idleArguments);
 BENCHMARK(WriteZeros);
 BENCHMARK_TEMPLATE(SoundingVoices, ModelSynth)->Args({Saw, VibratoAndBend, 8});
 BENCHMARK_TEMPLATE(DenormalBait, ModelSynth)->Arg(Saw);
 BENCHMARK_TEMPLATE(AllIdle, ModelSynth);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::AddCustomContext("processor", processorName());
+  benchmark::AddCustomContext("engine vector path", vectorPathReport());
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

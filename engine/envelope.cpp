@@ -23,26 +23,32 @@ float countedOn(float count, int32_t ticks) {
 
 }  // namespace
 
+// The settings are read once each: a change arriving meanwhile cannot split
+// one decision.
 void Envelope::trigger() {
+  const float attack = attackLength;
+  const float decay = decayLength;
+  const float peak = peakLevel;
   state = Attack;
   level = 0.0f;
-  if (attackLength == 0.0f) {
+  if (attack == 0.0f) {
     state = Decay;
-    if (decayLength == 0.0f) {
+    if (decay == 0.0f) {
       state = Sustain;
     } else {
-      level = peakLevel;
+      level = peak;
     }
   }
-  attackStep = attackLength == 0.0f ? 0.0f : peakLevel / attackLength;
-  decayStep = decayLength == 0.0f ? 0.0f : (peakLevel - sustainLevel) / decayLength;
+  attackStep = attack == 0.0f ? 0.0f : peak / attack;
+  decayStep = decay == 0.0f ? 0.0f : (peak - sustainLevel) / decay;
   attackCount = 0.0f;
   decayCount = 0.0f;
 }
 
 void Envelope::release() {
+  const float length = releaseLength;
   state = Release;
-  releaseStep = releaseLength == 0.0f ? 0.0f : level / releaseLength;
+  releaseStep = length == 0.0f ? 0.0f : level / length;
   releaseCount = 0.0f;
 }
 

@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+#include "engine/relaxed.h"
+
 class Envelope {
  public:
   enum State : int32_t { Idle = 0, Attack = 1, Decay = 2, Sustain = 3, Release = 4 };
@@ -42,11 +44,12 @@ class Envelope {
   float attackCount = 0.0f;
   float decayCount = 0.0f;
   float releaseCount = 0.0f;
-  // The settings, written by parameter application; steps follow them only
-  // at the next trigger or release.
-  float attackLength = 0.0f;
-  float peakLevel = 0.0f;
-  float decayLength = 0.0f;
-  float sustainLevel = 0.0f;
-  float releaseLength = 0.0f;
+  // The settings, written by parameter application, possibly from another
+  // thread while the envelope runs; steps follow them only at the next
+  // trigger or release.
+  Relaxed<float> attackLength = 0.0f;
+  Relaxed<float> peakLevel = 0.0f;
+  Relaxed<float> decayLength = 0.0f;
+  Relaxed<float> sustainLevel = 0.0f;
+  Relaxed<float> releaseLength = 0.0f;
 };

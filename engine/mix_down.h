@@ -8,5 +8,13 @@
 
 #include "engine/voice_count.h"
 
+// Where a mix goes: the two output arrays and their gains.
+struct MixTarget {
+  float* left;
+  float* right;
+  float leftGain;
+  float rightGain;
+};
+
 void mixDown(const float (*voiceOutputs)[kVoiceCount], int32_t frames, float leftGain, float rightGain,
              float* left, float* right);

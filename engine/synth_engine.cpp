@@ -18,7 +18,9 @@ float finiteOrZero(float value) { return std::isfinite(value) ? value : 0.0f; }
 
 }  // namespace
 
-SynthEngine::SynthEngine() { setFilter(0.999f, 0.999f); }
+SynthEngine::SynthEngine() : SynthEngine(bestVectorPath()) {}
+
+SynthEngine::SynthEngine(VectorPath path) : lanes(path), vibratoSine(path) { setFilter(0.999f, 0.999f); }
 
 void SynthEngine::setSampleRate(float rate) {
   if (!std::isnormal(rate) || rate < 0.0f) return;
@@ -54,12 +56,13 @@ void SynthEngine::setEnvelope(float attack, float peak, float decay, float susta
   sustain = finiteOrZero(sustain);
   release = finiteOrZero(release);
   for (Voice& voice : voices) {
+    const float rate = voice.sampleRate;
     Envelope& envelope = voice.envelope;
-    envelope.attackLength = voice.sampleRate * attack;
+    envelope.attackLength = rate * attack;
     envelope.peakLevel = peak;
-    envelope.decayLength = voice.sampleRate * decay;
+    envelope.decayLength = rate * decay;
     envelope.sustainLevel = sustain;
-    envelope.releaseLength = voice.sampleRate * release;
+    envelope.releaseLength = rate * release;
   }
 }
 
@@ -111,18 +114,18 @@ void SynthEngine::renderFrames(float* left, float* right, int32_t frames) {
       std::fill(right, right + frames, 0.0f);
       return;
     }
-    const int32_t ticked = tickVoices(std::min(frames, kRunFrames));
-    mixDown(voiceOutputs, ticked, leftGain, rightGain, left, right);
+    const int32_t ticked = tickVoices(std::min(frames, kRunFrames), {left, right, leftGain, rightGain});
     left += ticked;
     right += ticked;
     frames -= ticked;
   }
 }
 
-// Ticks all voices for up to `frames` samples into voiceOutputs and answers
-// how many. A run in which no envelope changes stage goes through the lanes
-// when they can take it; the tick that changes a stage goes voice by voice.
-int32_t SynthEngine::tickVoices(int32_t frames) {
+// Ticks all voices for up to `frames` samples, mixes them into `mix` and
+// answers how many. A run in which no envelope changes stage goes through the
+// lanes when they can take it; the tick that changes a stage goes voice by
+// voice.
+int32_t SynthEngine::tickVoices(int32_t frames, const MixTarget& mix) {
   int32_t steady = frames;
   for (const Voice& voice : voices) steady = voice.envelope.steadyTicks(steady);
 
@@ -134,13 +137,14 @@ int32_t SynthEngine::tickVoices(int32_t frames) {
       for (int32_t i = 0; i < steady; ++i) phaseSteps[i] = first.phaseStep(phaseSteps[i]);
       steps = phaseSteps;
     }
-    if (VoiceLanes::run(voices, steps, steady, voiceOutputs)) return steady;
+    if (lanes.run(voices, steps, steady, voiceOutputs, mix)) return steady;
   }
 
   const int32_t ticks = std::max(steady, 1);
   for (int32_t i = 0; i < ticks; ++i) {
     for (int k = 0; k < kVoiceCount; ++k) voiceOutputs[i][k] = voices[k].tick();
   }
+  mixDown(voiceOutputs, ticks, mix.leftGain, mix.rightGain, mix.left, mix.right);
   return ticks;
 }
 

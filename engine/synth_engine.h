@@ -5,13 +5,16 @@
 //
 // render runs on the audio thread: it allocates nothing, takes no lock,
 // makes no system call and throws nothing. Between events it ticks the voices
-// in runs of up to kRunFrames samples, all eight together as SSE2 lanes
-// (VoiceLanes), reading their settings once per run. The set* operations may
-// be called from another thread while a block renders; each writes voice
-// fields one aligned field at a time, and a change made during a run is heard
-// from the next run on (a run may see part of a group updated). Called
-// between blocks, as the tests and hosts do, a change is heard from the
-// block's first sample.
+// in runs of up to kRunFrames samples, all eight together as vector lanes
+// (VoiceLanes, on the widest vector path the processor has), reading their
+// settings once per run.
+//
+// The set* operations may be called from another thread while a block
+// renders: the values they write are atomic (Relaxed, relaxed.h), so there is
+// no data race and no value is ever seen half written. A change made during a
+// run is heard from the next run on, one value at a time (a run may see part
+// of a group already changed); made between blocks, as the tests and most
+// hosts do, it is heard from the block's first sample.
 //
 // Whatever values arrive, no NaN or infinity reaches the output buffers.
 #pragma once
@@ -22,16 +25,21 @@
 #include "engine/mix_down.h"
 #include "engine/output_stage.h"
 #include "engine/render_cursor.h"
+#include "engine/vector_path.h"
 #include "engine/vibrato_sine.h"
 #include "engine/voice.h"
+#include "engine/voice_lanes.h"
 
 class SynthEngine {
  public:
   static constexpr int kVoiceCount = ::kVoiceCount;
 
   // Voices at 44100 Hz with the triangle selected, filter coefficients 0.999
-  // and 0.999; output stage at volume 127, pan 64.
+  // and 0.999; output stage at volume 127, pan 64. The voices run on the
+  // widest vector path the processor has, or on `path`, which it must support
+  // (all paths render the same bits).
   SynthEngine();
+  explicit SynthEngine(VectorPath path);
 
   // Sets every voice's rate. Envelope lengths are not recomputed: they follow
   // the new rate at the next setEnvelope. A rate that cannot be meant (zero,
@@ -63,7 +71,7 @@ class SynthEngine {
 
  private:
   void renderFrames(float* left, float* right, int32_t frames);
-  int32_t tickVoices(int32_t frames);
+  int32_t tickVoices(int32_t frames, const MixTarget& mix);
   bool allVoicesFree() const;
 
   void dispatch(const MidiEvent& event);
@@ -74,9 +82,10 @@ class SynthEngine {
 
   Voice voices[kVoiceCount];
   OutputStage outputStage;
+  VoiceLanes lanes;
 
   // Working space of renderFrames: the voices are ticked in runs of at most
-  // kRunFrames samples (5.8 ms at 44.1 kHz), their outputs kept here until
+  // kRunFrames samples (5.8 ms at 44.1 kHz), their outputs kept here while
   // they are mixed.
   static constexpr int32_t kRunFrames = 256;
   VibratoSine vibratoSine;

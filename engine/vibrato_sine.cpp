@@ -4,10 +4,8 @@
 
 #include "engine/portable_math.h"
 
-namespace {
-// Vibrato rate in radians per second: 125.6 / 2 pi, about 20 Hz.
-constexpr double kVibratoRadiansPerSecond = 125.6;
-}  // namespace
+VibratoSine::VibratoSine(VectorPath path)
+    : sinesOfSpan(path == VectorPath::Avx2 ? vibratoSinesAvx2 : vibratoSinesSse2) {}
 
 double VibratoSine::argument(double counter, float rate) {
   return counter * kVibratoRadiansPerSecond / static_cast<double>(rate);
@@ -49,16 +47,10 @@ void VibratoSine::fill(double firstCounter, float rate, int count, double* sines
       lastAnchorAngle = angleAt(anchor, rate);
       lastAnchor = anchor;
     }
-    const Angle anchorAngle = lastAnchorAngle;
-    const double anchorArgument = argument(anchor, rate);
     const int end = first + count < kAnchorSpacing ? first + count : kAnchorSpacing;
-    // combine(), written out over plain arrays so that it runs two at a time.
-    for (int i = first; i < end; ++i) {
-      const double error = (argument(anchor + i, rate) - anchorArgument) - offsetArguments[i];
-      const double sum = anchorAngle.sine * offsetCosines[i] + anchorAngle.cosine * offsetSines[i];
-      const double slope = anchorAngle.cosine * offsetCosines[i] - anchorAngle.sine * offsetSines[i];
-      sines[i - first] = sum + error * slope;
-    }
+    sinesOfSpan({anchor, argument(anchor, rate), lastAnchorAngle.sine, lastAnchorAngle.cosine, rate, offsetArguments,
+                 offsetSines, offsetCosines, first, end},
+                sines);
     sines += end - first;
     count -= end - first;
     anchor += kAnchorSpacing;

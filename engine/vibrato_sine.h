@@ -17,12 +17,18 @@
 //
 // at() and fill() compute every value by the same operations in the same
 // order, so a voice ticked on its own and voices ticked together hear the very
-// same vibrato.
+// same vibrato; fill() runs on the vector path it is given (vector_path.h),
+// all of which compute the same.
 #pragma once
+
+#include "engine/vector_path.h"
+#include "engine/vibrato_kernel.h"
 
 class VibratoSine {
  public:
   static constexpr int kAnchorSpacing = 256;
+
+  explicit VibratoSine(VectorPath path = VectorPath::Sse2);
 
   // The sine at one counter value.
   static double at(double counter, float rate);
@@ -39,6 +45,7 @@ class VibratoSine {
   static Angle angleAt(double counter, float rate);
   static double combine(const Angle& anchor, const Angle& offset, double error);
 
+  void (*sinesOfSpan)(const VibratoSpan&, double*);
   // The arguments, sines and cosines of the offsets 0..255 at tableRate.
   float tableRate = 0.0f;  // no table yet
   double offsetArguments[kAnchorSpacing];

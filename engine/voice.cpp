@@ -19,10 +19,11 @@ void Voice::startNote(int noteNumber, int velocityByte) {
   filterState2 = 0.0f;
   filterState1 = 0.0f;
   note = noteNumber;
+  const float rate = sampleRate;
   const double frequency = noteFrequencies[noteNumber];
-  period = static_cast<float>(static_cast<double>(sampleRate) / frequency);
+  period = static_cast<float>(static_cast<double>(rate) / frequency);
   envelope.trigger();
-  oscillator->start(static_cast<float>(frequency), sampleRate);
+  oscillator->start(static_cast<float>(frequency), rate);
 }
 
 void Voice::setPitchBend(float bend) {

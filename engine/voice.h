@@ -3,16 +3,18 @@
 // resonant low-pass filter, an amplitude envelope and the note's velocity.
 //
 // The renderer starts and releases voices and writes the controller fields;
-// parameter application writes the waveform choice, the filter coefficients
-// and the envelope settings. A voice is free exactly when its envelope is
-// Idle; it is ticked (and its phase, vibrato and filter move) whenever any
-// voice sounds.
+// parameter application writes the waveform choice, the filter coefficients,
+// the sample rate and the envelope settings, possibly from another thread
+// while the voice plays, so those are Relaxed (relaxed.h). A voice is free
+// exactly when its envelope is Idle; it is ticked (and its phase, vibrato and
+// filter move) whenever any voice sounds.
 #pragma once
 
 #include <cstdint>
 
 #include "engine/envelope.h"
 #include "engine/oscillators.h"
+#include "engine/relaxed.h"
 
 class Voice {
  public:
@@ -44,7 +46,7 @@ class Voice {
   float phase = 0.0f;   // position in the cycle, samples
   float filterState1 = 0.0f;
   float filterState2 = 0.0f;  // the filter's output
-  float sampleRate = kDefaultSampleRate;
+  Relaxed<float> sampleRate = kDefaultSampleRate;
   float velocity = 0.0f;
   float pitchBend = 0.0f;  // -0.9984 .. +0.9828; written through setPitchBend
   double pitchFactor = 1.0;  // 2^(pitchBend * 0.1666); written through setPitchBend
@@ -53,10 +55,10 @@ class Voice {
   // ticks it holds the same numbers a float would.
   double lfoCounter = 0.0;
   float modDepth = 0.0f;  // vibrato depth, 0 .. 0.0254
-  float cutoff = 0.0f;    // filter frequency coefficient
-  float damping = 0.0f;   // filter damping; smaller is more resonant
+  Relaxed<float> cutoff = 0.0f;   // filter frequency coefficient
+  Relaxed<float> damping = 0.0f;  // filter damping; smaller is more resonant
   Envelope envelope;
-  Oscillator* oscillator;  // one of the three below
+  Relaxed<Oscillator*> oscillator;  // one of the three below
   SquareOscillator square;
   SawOscillator saw;
   TriangleOscillator triangle;

@@ -1,8 +1,10 @@
-// The eight voices ticked together, one SSE2 lane each, through a run of
+// The eight voices ticked together, one vector lane each, through a run of
 // samples in which no envelope changes stage. It computes exactly what eight
 // calls of Voice::tick per sample would: the same IEEE operations in the same
 // order, lane by lane, with the per-sample tests that the run's conditions
-// make unnecessary left out.
+// make unnecessary left out. Only the free voices' filter states differ: a
+// free voice is silent and its next note clears them, so the lanes leave them
+// as they were.
 //
 // The conditions (checked by canRun, and by the caller for the envelopes):
 // - every voice plays the same kind of its own oscillators (setWaveform sets
@@ -20,6 +22,9 @@
 
 #include <cstdint>
 
+#include "engine/lane_run.h"
+#include "engine/mix_down.h"
+#include "engine/vector_path.h"
 #include "engine/voice.h"
 #include "engine/voice_count.h"
 
@@ -27,12 +32,19 @@ class VoiceLanes {
  public:
   static constexpr int kLanes = kVoiceCount;
 
+  // Lanes on the given path, which the processor must support.
+  explicit VoiceLanes(VectorPath path);
+
   static bool canRun(const Voice* voices);
 
-  // Ticks the eight voices `frames` times and writes their outputs,
-  // outputs[frame][voice]. The phase step of frame i is steps[i], or the
-  // voices' pitch factor for every frame when steps is null (no vibrato).
-  // Answers false, leaving the voices as they were, when a filter ran away
-  // (to infinity or NaN) during the run: Voice::tick must take it.
-  static bool run(Voice* voices, const double* steps, int32_t frames, float (*outputs)[kLanes]);
+  // Ticks the eight voices `frames` times, writes their outputs,
+  // outputs[frame][voice], and sends their mix to `mix`. The phase step of
+  // frame i is steps[i], or the voices' pitch factor for every frame when
+  // steps is null (no vibrato). Answers false, leaving the voices as they
+  // were and the outputs undefined, when a filter ran away (to infinity or
+  // NaN) during the run: Voice::tick must take it.
+  bool run(Voice* voices, const double* steps, int32_t frames, float (*outputs)[kLanes], const MixTarget& mix) const;
+
+ private:
+  bool (*kernel)(LaneRun&);
 };

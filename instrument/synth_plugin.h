@@ -9,8 +9,9 @@
 // editor's knob releases from the interface thread, while a block renders;
 // no value crosses from one thread to another through a data race:
 // - into the sound, every setting goes through the engine's set* operations,
-//   whose values the render may read while they change (see
-//   engine/synth_engine.h for how, and from which sample a change is heard);
+//   which keep it in an atomic value (engine/relaxed.h): the audio thread
+//   never sees one half written; a run may see part of a group already
+//   changed, and hears the rest from its next run;
 // - into the editor, a program change only turns the knobs (atomic angles)
 //   and marks them for drawing (an atomic flag); the interface thread asks
 //   for the repaint at its next effEditIdle, so the window system and the

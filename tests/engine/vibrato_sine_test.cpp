@@ -1,6 +1,6 @@
-// The vibrato's sine: fill() and at() agree bit for bit (voices ticked
-// together and a voice ticked alone must hear the same vibrato), and both lie
-// close to the true sine.
+// The vibrato's sine: fill() on every vector path and at() agree bit for bit
+// (voices ticked together and a voice ticked alone must hear the same
+// vibrato), and both lie close to the true sine.
 #include "engine/vibrato_sine.h"
 
 #include <gtest/gtest.h>
@@ -10,19 +10,22 @@
 #include <vector>
 
 #include "tests/engine/reference_sine.h"
+#include "tests/engine/vector_paths.h"
 
 namespace {
-
-constexpr double kVibratoRadiansPerSecond = 125.6;
 
 double trueSine(double counter, float rate) {
   return referenceSin(counter * kVibratoRadiansPerSecond / static_cast<double>(rate));
 }
 
+class VibratoSineOnPath : public testing::TestWithParam<VectorPath> {};
+
 }  // namespace
 
-TEST(VibratoSine, FillGivesExactlyWhatAtGives) {
-  VibratoSine vibrato;
+INSTANTIATE_TEST_SUITE_P(EveryPath, VibratoSineOnPath, testing::ValuesIn(supportedVectorPaths()), vectorPathTestName);
+
+TEST_P(VibratoSineOnPath, FillGivesExactlyWhatAtGives) {
+  VibratoSine vibrato(GetParam());
   std::mt19937_64 random(17);
   const float rates[] = {44100.0f, 48000.0f, 96000.0f, 22050.0f, 8000.0f};
   for (int trial = 0; trial < 400; ++trial) {

@@ -1,16 +1,21 @@
-// The voices' lanes against Voice::tick, bit for bit: eight voices set up
-// twice alike, one set ticked voice by voice, the other run as lanes; every
-// output and every field they change must be identical. Exact, because the
-// lanes promise the same IEEE operations in the same order.
+// The voices' lanes against Voice::tick, bit for bit, on every vector path
+// the machine has: eight voices set up twice alike, one set ticked voice by
+// voice, the other run as lanes; every output, the mix, and every field they
+// change must be identical (a free voice's filter states excepted: the lanes
+// leave them alone). Exact, because the lanes promise the same IEEE
+// operations in the same order.
 #include "engine/voice_lanes.h"
 
 #include <gtest/gtest.h>
+#include <xmmintrin.h>
 
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <vector>
 
 #include "engine/vibrato_sine.h"
+#include "tests/engine/vector_paths.h"
 
 namespace {
 
@@ -24,6 +29,7 @@ struct Scenario {
   Modulation modulation;
   uint32_t seed;
   float phaseSpread;  // phases up to this many oscillator periods
+  uint32_t freeVoices = 0;  // bit k: voice k is made free
 };
 
 Oscillator* oscillatorOf(Voice& voice, Wave wave) {
@@ -80,6 +86,9 @@ void prepare(Voice (&voices)[kVoices], const Scenario& scenario) {
     envelope.level = unit(random);
     if (envelope.state == Envelope::Release) envelope.release();
   }
+  for (int k = 0; k < kVoices; ++k) {
+    if (scenario.freeVoices & (1u << k)) voices[k].envelope.state = Envelope::Idle;
+  }
 }
 
 int32_t steadyFrames(const Voice (&voices)[kVoices], int32_t limit) {
@@ -90,8 +99,10 @@ int32_t steadyFrames(const Voice (&voices)[kVoices], int32_t limit) {
 void expectSameVoice(const Voice& lanes, const Voice& ticked, int index) {
   SCOPED_TRACE(index);
   EXPECT_EQ(lanes.phase, ticked.phase);
-  EXPECT_EQ(lanes.filterState1, ticked.filterState1);
-  EXPECT_EQ(lanes.filterState2, ticked.filterState2);
+  if (!ticked.isFree()) {
+    EXPECT_EQ(lanes.filterState1, ticked.filterState1);
+    EXPECT_EQ(lanes.filterState2, ticked.filterState2);
+  }
   EXPECT_EQ(lanes.lfoCounter, ticked.lfoCounter);
   EXPECT_EQ(lanes.envelope.state, ticked.envelope.state);
   EXPECT_EQ(lanes.envelope.level, ticked.envelope.level);
@@ -100,43 +111,63 @@ void expectSameVoice(const Voice& lanes, const Voice& ticked, int index) {
   EXPECT_EQ(lanes.envelope.releaseCount, ticked.envelope.releaseCount);
 }
 
+bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+
+// Runs a setup as lanes and voice by voice for `frames` samples (no envelope
+// may change stage) and expects the same outputs, mix and voices.
+void expectLanesMatchTicks(VectorPath path, Voice (&lanes)[kVoices], Voice (&ticked)[kVoices], int32_t frames,
+                           bool vibrato) {
+  std::vector<double> steps;
+  for (int32_t i = 0; i < frames; ++i) {
+    steps.push_back(lanes[0].phaseStep(VibratoSine::at(lanes[0].lfoCounter + i, lanes[0].sampleRate)));
+  }
+  std::vector<float> outputs(static_cast<size_t>(frames) * kVoices), expected(outputs.size());
+  auto* rows = reinterpret_cast<float(*)[kVoices]>(outputs.data());
+  auto* expectedRows = reinterpret_cast<float(*)[kVoices]>(expected.data());
+  std::vector<float> left(frames), right(frames), expectedLeft(frames), expectedRight(frames);
+  const VoiceLanes voiceLanes(path);
+  ASSERT_TRUE(voiceLanes.run(lanes, vibrato ? steps.data() : nullptr, frames, rows,
+                             {left.data(), right.data(), 0.75f, 0.3f}));
+
+  for (int32_t i = 0; i < frames; ++i) {
+    for (int k = 0; k < kVoices; ++k) {
+      expectedRows[i][k] = ticked[k].tick();
+      ASSERT_EQ(rows[i][k], expectedRows[i][k]) << "frame " << i << ", voice " << k;
+    }
+  }
+  mixDown(expectedRows, frames, 0.75f, 0.3f, expectedLeft.data(), expectedRight.data());
+  EXPECT_TRUE(sameBits(left, expectedLeft));
+  EXPECT_TRUE(sameBits(right, expectedRight));
+  for (int k = 0; k < kVoices; ++k) expectSameVoice(lanes[k], ticked[k], k);
+}
+
 // Runs one setup both ways for as long as no envelope changes stage.
-void expectLanesMatchTicks(const Scenario& scenario) {
+void expectLanesMatchTicks(VectorPath path, const Scenario& scenario) {
   Voice lanes[kVoices], ticked[kVoices];
   prepare(lanes, scenario);
   prepare(ticked, scenario);
   ASSERT_TRUE(VoiceLanes::canRun(lanes));
   const int32_t frames = steadyFrames(lanes, 300);
   ASSERT_GT(frames, 0);
-
-  std::vector<double> steps;
-  for (int32_t i = 0; i < frames; ++i) {
-    steps.push_back(lanes[0].phaseStep(VibratoSine::at(lanes[0].lfoCounter + i, lanes[0].sampleRate)));
-  }
-  std::vector<float> outputs(static_cast<size_t>(frames) * kVoices);
-  auto* rows = reinterpret_cast<float(*)[kVoices]>(outputs.data());
-  const bool vibrato = scenario.modulation == Modulation::Vibrato;
-  ASSERT_TRUE(VoiceLanes::run(lanes, vibrato ? steps.data() : nullptr, frames, rows));
-
-  for (int32_t i = 0; i < frames; ++i) {
-    for (int k = 0; k < kVoices; ++k) {
-      const float expected = ticked[k].tick();
-      ASSERT_EQ(rows[i][k], expected) << "frame " << i << ", voice " << k;
-    }
-  }
-  for (int k = 0; k < kVoices; ++k) expectSameVoice(lanes[k], ticked[k], k);
+  expectLanesMatchTicks(path, lanes, ticked, frames, scenario.modulation == Modulation::Vibrato);
 }
+
+class VoiceLanesOnPath : public testing::TestWithParam<VectorPath> {};
 
 }  // namespace
 
-TEST(VoiceLanes, MatchVoiceTicksForEveryWaveAndStep) {
+INSTANTIATE_TEST_SUITE_P(EveryPath, VoiceLanesOnPath, testing::ValuesIn(supportedVectorPaths()), vectorPathTestName);
+
+TEST_P(VoiceLanesOnPath, MatchVoiceTicksForEveryWaveAndStep) {
   uint32_t seed = 1;
   for (Wave wave : {Wave::Square, Wave::Saw, Wave::Triangle}) {
     for (Modulation modulation : {Modulation::None, Modulation::Bend, Modulation::Vibrato}) {
       for (int trial = 0; trial < 40; ++trial) {
         SCOPED_TRACE(testing::Message() << "wave " << static_cast<int>(wave) << ", modulation "
                                         << static_cast<int>(modulation) << ", seed " << seed);
-        expectLanesMatchTicks({wave, modulation, seed++, 1.0f});
+        expectLanesMatchTicks(GetParam(), {wave, modulation, seed++, 1.0f});
       }
     }
   }
@@ -145,14 +176,38 @@ TEST(VoiceLanes, MatchVoiceTicksForEveryWaveAndStep) {
 // Phases beyond one and two periods (after a note change to a higher note,
 // or an oscillator switched to) take the division; the lanes must agree there
 // too, and as the phase comes back one voice period per tick.
-TEST(VoiceLanes, MatchVoiceTicksWithPhasesSeveralPeriodsOut) {
+TEST_P(VoiceLanesOnPath, MatchVoiceTicksWithPhasesSeveralPeriodsOut) {
   uint32_t seed = 1000;
   for (Wave wave : {Wave::Square, Wave::Saw, Wave::Triangle}) {
     for (int trial = 0; trial < 40; ++trial) {
       SCOPED_TRACE(seed);
-      expectLanesMatchTicks({wave, trial % 2 ? Modulation::Vibrato : Modulation::None, seed++, 6.0f});
+      expectLanesMatchTicks(GetParam(), {wave, trial % 2 ? Modulation::Vibrato : Modulation::None, seed++, 6.0f});
     }
   }
+}
+
+// A half (or all but one) of the voices free: the lanes may leave those out
+// but for their phases, and the mix must not notice.
+TEST_P(VoiceLanesOnPath, MatchVoiceTicksWithFreeVoices) {
+  uint32_t seed = 2000;
+  for (uint32_t freeVoices : {0xF0u, 0x0Fu, 0xFEu, 0x7Fu, 0xFFu}) {
+    for (Modulation modulation : {Modulation::None, Modulation::Bend, Modulation::Vibrato}) {
+      SCOPED_TRACE(testing::Message() << "free " << freeVoices << ", seed " << seed);
+      expectLanesMatchTicks(GetParam(), {Wave::Triangle, modulation, seed++, 1.0f, freeVoices});
+    }
+  }
+}
+
+// Rounding toward zero, as a host might leave it: every step of a phase
+// rounds that way, in the lanes as in Voice::tick.
+TEST_P(VoiceLanesOnPath, MatchVoiceTicksWhenRoundingTowardZero) {
+  constexpr unsigned kRoundingControl = 0x6000;
+  const unsigned saved = _mm_getcsr();
+  _mm_setcsr(saved | kRoundingControl);
+  for (Modulation modulation : {Modulation::Bend, Modulation::Vibrato}) {
+    expectLanesMatchTicks(GetParam(), {Wave::Saw, modulation, 77, 1.0f});
+  }
+  _mm_setcsr(saved);
 }
 
 TEST(VoiceLanes, RefuseWhatOnlyVoiceTickHandles) {
@@ -182,27 +237,56 @@ TEST(VoiceLanes, RefuseWhatOnlyVoiceTickHandles) {
   EXPECT_FALSE(VoiceLanes::canRun(voices));
 }
 
-// Never-started voices have period 0 (every phase wraps by nothing); they
-// tick alongside sounding ones.
-TEST(VoiceLanes, TakeNeverStartedVoices) {
+// Never-started voices have period 0 (every phase wraps by nothing, so it
+// only grows); they tick alongside sounding ones, with and without bend and
+// vibrato.
+TEST_P(VoiceLanesOnPath, TakeNeverStartedVoices) {
+  for (Modulation modulation : {Modulation::None, Modulation::Vibrato}) {
+    Voice lanes[kVoices], ticked[kVoices];
+    for (Voice* set : {lanes, ticked}) {
+      for (int k = 0; k < kVoices; ++k) {
+        set[k].cutoff = set[k].damping = 0.5f;
+        set[k].phase = 1000.0f * static_cast<float>(k);
+        if (modulation == Modulation::Vibrato) {
+          set[k].setPitchBend(0.3f);
+          set[k].modDepth = 0.02f;
+        }
+      }
+      set[0].envelope.sustainLevel = 0.5f;
+      set[0].startNote(60, 100);
+      set[0].phase = 10.0f;
+    }
+    ASSERT_TRUE(VoiceLanes::canRun(lanes));
+    expectLanesMatchTicks(GetParam(), lanes, ticked, 100, modulation == Modulation::Vibrato);
+  }
+}
+
+// Phase sums that lie exactly halfway between two floats round to the even
+// one: here 2 + k * 2^-23 for voice k, halfway for odd k, rounding down for
+// k = 1 and 5 and up for k = 3 and 7.
+TEST_P(VoiceLanesOnPath, MatchVoiceTicksWhenPhaseSumsTie) {
   Voice lanes[kVoices], ticked[kVoices];
   for (Voice* set : {lanes, ticked}) {
-    for (int k = 0; k < kVoices; ++k) set[k].cutoff = set[k].damping = 0.5f;
-    set[0].envelope.sustainLevel = 0.5f;
-    set[0].startNote(60, 100);
+    for (int k = 0; k < kVoices; ++k) {
+      set[k].envelope.state = Envelope::Sustain;
+      set[k].envelope.sustainLevel = 0.5f;
+      set[k].period = 100.0f;
+      set[k].phase = 1.0f + static_cast<float>(k) * 0x1p-23f;
+    }
   }
   ASSERT_TRUE(VoiceLanes::canRun(lanes));
-  float rows[100][kVoices];
-  ASSERT_TRUE(VoiceLanes::run(lanes, nullptr, 100, rows));
-  for (int i = 0; i < 100; ++i) {
-    for (int k = 0; k < kVoices; ++k) ASSERT_EQ(rows[i][k], ticked[k].tick()) << i << ", " << k;
+  const std::vector<double> steps(4, 1.0);  // a double step, as with vibrato, of the no-bend factor
+  float rows[4][kVoices], left[4], right[4];
+  ASSERT_TRUE(VoiceLanes(GetParam()).run(lanes, steps.data(), 4, rows, {left, right, 1.0f, 1.0f}));
+  for (int i = 0; i < 4; ++i) {
+    for (Voice& voice : ticked) voice.tick();
   }
   for (int k = 0; k < kVoices; ++k) expectSameVoice(lanes[k], ticked[k], k);
 }
 
 // A filter driven to infinity: the run gives up and leaves the voices
 // untouched, for Voice::tick to restart that filter on the very sample.
-TEST(VoiceLanes, GiveUpARunInWhichAFilterRunsAway) {
+TEST_P(VoiceLanesOnPath, GiveUpARunInWhichAFilterRunsAway) {
   Voice voices[kVoices];
   prepare(voices, {Wave::Square, Modulation::None, 3, 1.0f});
   voices[6].cutoff = 1e20f;
@@ -210,8 +294,9 @@ TEST(VoiceLanes, GiveUpARunInWhichAFilterRunsAway) {
   const float phase = voices[6].phase;
   const float state = voices[6].filterState2;
   const double counter = voices[0].lfoCounter;
-  float rows[64][kVoices];
-  EXPECT_FALSE(VoiceLanes::run(voices, nullptr, steadyFrames(voices, 64), rows));
+  float rows[64][kVoices], left[64], right[64];
+  voices[6].envelope.state = Envelope::Sustain;  // sounding
+  EXPECT_FALSE(VoiceLanes(GetParam()).run(voices, nullptr, steadyFrames(voices, 64), rows, {left, right, 1.0f, 1.0f}));
   EXPECT_EQ(voices[6].phase, phase);
   EXPECT_EQ(voices[6].filterState2, state);
   EXPECT_EQ(voices[0].lfoCounter, counter);

@@ -3,6 +3,7 @@
 // integer samples are compared byte for byte; float samples bit for bit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -121,6 +122,39 @@ TEST(WavWriter, PeakIsTheLargestMagnitudeAcrossBlocksAndChannels) {
   writer.write(block2, 2);
   EXPECT_EQ(writer.peak(), 0.7f);
   EXPECT_EQ(writer.framesWritten(), 4u);
+}
+
+// Several megabytes in odd-sized blocks: the samples cross the writer's
+// buffer boundaries (and, in 24 bits, its frames are six bytes) without one
+// being lost, repeated or reordered. Exact: every code is k / 2^23 for a whole k.
+TEST(WavWriter, LongWritesKeepEverySampleInOrder) {
+  TestFolder folder;
+  constexpr int32_t kFrames = 400009;
+  constexpr int32_t kBlock = 4099;
+  const auto codeOf = [](int32_t frame, int channel) {
+    return static_cast<int32_t>((static_cast<int64_t>(frame) * 7919 + channel * 104729) % 16777216) - 8388608;
+  };
+  std::vector<float> left(kBlock), right(kBlock);
+  WavWriter writer(folder.file("out.wav"), SampleFormat::Int24, 2, 44100);
+  for (int32_t start = 0; start < kFrames; start += kBlock) {
+    const int32_t frames = std::min(kBlock, kFrames - start);
+    for (int32_t i = 0; i < frames; ++i) {
+      left[i] = static_cast<float>(codeOf(start + i, 0)) / 8388608.0f;
+      right[i] = static_cast<float>(codeOf(start + i, 1)) / 8388608.0f;
+    }
+    const float* channels[] = {left.data(), right.data()};
+    writer.write(channels, frames);
+  }
+  writer.finish();
+  const std::vector<uint8_t> wav = folder.read("out.wav");
+  ASSERT_EQ(wav.size(), 44u + kFrames * 6u);
+  for (int32_t frame = 0; frame < kFrames; ++frame) {
+    for (int channel = 0; channel < 2; ++channel) {
+      const uint32_t code = littleEndianAt(wav, 44 + static_cast<size_t>(frame) * 6 + channel * 3, 3);
+      ASSERT_EQ(code, static_cast<uint32_t>(codeOf(frame, channel)) & 0xFFFFFFu) << frame << ", " << channel;
+    }
+  }
+  EXPECT_EQ(writer.clippedSamples(), 0u);
 }
 
 TEST(WavWriter, OutputAppearsOnlyWhenFinishedAndNothingIsLeftOtherwise) {

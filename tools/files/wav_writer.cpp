@@ -1,5 +1,6 @@
 #include "tools/files/wav_writer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -12,6 +13,7 @@ constexpr uint16_t kFormatTagIeeeFloat = 3;
 constexpr size_t kPcmHeaderSize = 44;    // RIFF, fmt (16 bytes), data
 constexpr size_t kFloatHeaderSize = 58;  // RIFF, fmt (18 bytes), fact, data
 constexpr uint64_t kMaxRiffSize = 0xFFFFFFFFu;
+constexpr size_t kBufferBytes = size_t{1} << 18;  // few system calls, and within the cache
 
 // Full scale of each integer format: a sample of 1.0 maps to this value, one
 // step above the largest code.
@@ -43,6 +45,38 @@ uint8_t* storeLittleEndian(uint8_t* out, uint32_t value, int bytes) {
 
 void putTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
 
+// Float magnitudes compare as their bit patterns do, read as signed integers
+// (the sign bit cleared); NaN's lie above infinity's. Written so that the
+// compiler runs each loop several samples at a time.
+constexpr int32_t kMagnitudeBits = 0x7FFFFFFF;
+constexpr int32_t kInfinityBits = 0x7F800000;
+constexpr int32_t kOneBits = 0x3F800000;
+
+int32_t magnitudeBits(float sample) {
+  int32_t bits = 0;
+  std::memcpy(&bits, &sample, sizeof bits);
+  return bits & kMagnitudeBits;
+}
+
+// The larger of `peak` and the samples' largest magnitude, NaN left out.
+int32_t peakBits(const float* samples, int32_t count, int32_t peak) {
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t magnitude = magnitudeBits(samples[i]);
+    peak = std::max(peak, magnitude <= kInfinityBits ? magnitude : 0);
+  }
+  return peak;
+}
+
+// Samples of magnitude above 1, NaN left out.
+uint32_t overFullScale(const float* samples, int32_t count) {
+  uint32_t over = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t magnitude = magnitudeBits(samples[i]);
+    over += magnitude > kOneBits && magnitude <= kInfinityBits ? 1 : 0;
+  }
+  return over;
+}
+
 }  // namespace
 
 int WavWriter::bytesPerFrame(SampleFormat format, int channels) { return bytesPerSample(format) * channels; }
@@ -53,7 +87,12 @@ uint64_t WavWriter::maxFrames(SampleFormat format, int channels) {
 }
 
 WavWriter::WavWriter(const std::string& path, SampleFormat format, int channels, int32_t sampleRate)
-    : output_(path), format_(format), channels_(channels), sampleRate_(sampleRate) {
+    : output_(path),
+      format_(format),
+      channels_(channels),
+      sampleRate_(sampleRate),
+      buffer_(kBufferBytes / static_cast<size_t>(bytesPerFrame(format, channels)) *
+              static_cast<size_t>(bytesPerFrame(format, channels))) {
   writeHeader();  // with zero sizes; finish() writes it again with the real ones
 }
 
@@ -87,44 +126,77 @@ void WavWriter::writeHeader() {
 
 void WavWriter::writeBytes(const uint8_t* data, size_t count) { output_.write(data, count); }
 
-uint8_t* WavWriter::encode(float sample, uint8_t* out) {
-  const float magnitude = std::fabs(sample);
-  if (magnitude > peak_) peak_ = magnitude;
-  if (format_ == SampleFormat::Float32) {
-    if (magnitude > 1.0f) ++clipped_;
-    uint32_t bits = 0;
-    std::memcpy(&bits, &sample, sizeof bits);
-    return storeLittleEndian(out, bits, 4);
-  }
-  const bool is16 = format_ == SampleFormat::Int16;
-  const double fullScale = is16 ? kInt16FullScale : kInt24FullScale;
+void WavWriter::flush() {
+  writeBytes(buffer_.data(), buffered_);
+  buffered_ = 0;
+}
+
+void WavWriter::measure(const float* samples, int32_t count) {
+  int32_t peak = 0;
+  std::memcpy(&peak, &peak_, sizeof peak);
+  peak = peakBits(samples, count, peak);
+  std::memcpy(&peak_, &peak, sizeof peak_);
+  if (format_ == SampleFormat::Float32) clipped_ += overFullScale(samples, count);
+}
+
+int32_t WavWriter::pcmCode(float sample, double fullScale) {
   // Nearest code, halves away from zero. Exact: the scale is a power of two, so
   // the product and the added half need far fewer than 53 significant bits.
   const double scaled = static_cast<double>(sample) * fullScale;
   const double rounded = scaled < 0.0 ? -std::floor(0.5 - scaled) : std::floor(scaled + 0.5);
-  int32_t code = 0;
   if (std::isnan(rounded)) {
     ++clipped_;
-  } else if (rounded > fullScale - 1.0) {
-    code = static_cast<int32_t>(fullScale - 1.0);
-    ++clipped_;
-  } else if (rounded < -fullScale) {
-    code = static_cast<int32_t>(-fullScale);
-    ++clipped_;
-  } else {
-    code = static_cast<int32_t>(rounded);
+    return 0;
   }
-  return storeLittleEndian(out, static_cast<uint32_t>(code), is16 ? 2 : 3);
+  if (rounded > fullScale - 1.0) {
+    ++clipped_;
+    return static_cast<int32_t>(fullScale - 1.0);
+  }
+  if (rounded < -fullScale) {
+    ++clipped_;
+    return static_cast<int32_t>(-fullScale);
+  }
+  return static_cast<int32_t>(rounded);
+}
+
+void WavWriter::encode(const float* const* channels, int32_t first, int32_t count, uint8_t* out) {
+  // Channel by channel, each sample to its place in the interleaved frames:
+  // a tight loop per channel. Locals, not members: the stores through `out`
+  // could alias the members.
+  const int channelCount = channels_;
+  const int sampleBytes = bytesPerSample(format_);
+  const size_t frameBytes = static_cast<size_t>(sampleBytes) * static_cast<size_t>(channelCount);
+  const bool isFloat = format_ == SampleFormat::Float32;
+  const double fullScale = format_ == SampleFormat::Int16 ? kInt16FullScale : kInt24FullScale;
+  for (int channel = 0; channel < channelCount; ++channel) {
+    const float* samples = channels[channel] + first;
+    measure(samples, count);
+    uint8_t* place = out + channel * sampleBytes;
+    if (isFloat) {
+      for (int32_t i = 0; i < count; ++i, place += frameBytes) {
+        uint32_t bits = 0;
+        std::memcpy(&bits, &samples[i], sizeof bits);
+        storeLittleEndian(place, bits, 4);
+      }
+    } else {
+      for (int32_t i = 0; i < count; ++i, place += frameBytes) {
+        storeLittleEndian(place, static_cast<uint32_t>(pcmCode(samples[i], fullScale)), sampleBytes);
+      }
+    }
+  }
 }
 
 void WavWriter::write(const float* const* channels, int32_t frames) {
-  // Sized once for the largest block; a block's bytes go out in one write.
-  buffer_.resize(static_cast<size_t>(frames) * static_cast<size_t>(bytesPerFrame(format_, channels_)));
-  uint8_t* out = buffer_.data();
-  for (int32_t frame = 0; frame < frames; ++frame) {
-    for (int channel = 0; channel < channels_; ++channel) out = encode(channels[channel][frame], out);
+  const size_t frameBytes = static_cast<size_t>(bytesPerFrame(format_, channels_));
+  int32_t done = 0;
+  while (done < frames) {
+    const size_t room = (buffer_.size() - buffered_) / frameBytes;
+    const int32_t count = static_cast<int32_t>(std::min<size_t>(room, static_cast<size_t>(frames - done)));
+    encode(channels, done, count, buffer_.data() + buffered_);
+    buffered_ += static_cast<size_t>(count) * frameBytes;
+    done += count;
+    if (buffered_ == buffer_.size()) flush();
   }
-  writeBytes(buffer_.data(), buffer_.size());
   frames_ += static_cast<uint64_t>(frames);
 }
 
@@ -133,6 +205,7 @@ void WavWriter::finish() {
   if (frames_ > maxFrames(format_, channels_)) {
     throw ToolError(kExitCannotWrite, output_.path() + ": too much audio for one WAV file");
   }
+  flush();
   if ((dataSize & 1u) != 0) {
     const uint8_t pad = 0;
     writeBytes(&pad, 1);
