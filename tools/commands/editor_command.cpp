@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "tools/commands/command_line.h"
+#include "tools/commands/session_options.h"
 #include "tools/files/preset_file.h"
 #include "tools/hosting/host_window.h"
 #include "tools/hosting/module_library.h"
@@ -45,7 +46,6 @@ const char* const kEditorHelp =
     "no display or a folder that takes no new file, 3 the module could not be loaded or has\n"
     "no editor.\n";
 
-constexpr int64_t kMaxIndex = 0x7FFFFFFF;
 constexpr int64_t kMaxAfterMilliseconds = 600000;
 // Hosts give editors their idle call about thirty times a second.
 constexpr std::chrono::milliseconds kIdlePeriod(33);
@@ -71,15 +71,11 @@ EditorOptions parseEditorOptions(const Arguments& args) {
   if (!parsed.operands.empty()) throw usageError("unexpected '" + parsed.operands[0] + "'", kEditorUsage);
   EditorOptions options;
   for (const auto& [name, value] : parsed.options) {
+    if (applySessionOption(options.session, name, value, kEditorUsage)) continue;
     if (name == "--help") {
       options.help = true;
     } else if (name == "--plugin") {
       options.modulePath = value;
-    } else if (name == "--program") {
-      options.session.program = static_cast<int32_t>(parseWholeNumber(name, value, 0, kMaxIndex, kEditorUsage));
-    } else if (name == "--param") {
-      const auto [index, setting] = parseIndexedValue(name, value, kEditorUsage);
-      options.session.parameters.push_back({index, setting});
     } else if (name == "--screenshot") {
       if (value.empty()) throw usageError("--screenshot needs a file name", kEditorUsage);
       options.screenshotPath = value;
@@ -87,8 +83,6 @@ EditorOptions parseEditorOptions(const Arguments& args) {
       options.afterMilliseconds = parseWholeNumber(name, value, 0, kMaxAfterMilliseconds, kEditorUsage);
     } else if (name == "--print-parameters") {
       options.printParameters = true;
-    } else if (name == "--preset") {
-      options.session.presetPath = value;
     } else if (name == "--save") {
       options.savePath = parsePresetSavePath(name, value, kEditorUsage);
     }

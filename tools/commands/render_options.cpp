@@ -1,6 +1,7 @@
 #include "tools/commands/render_options.h"
 
 #include "tools/commands/command_line.h"
+#include "tools/commands/session_options.h"
 #include "tools/system/tool_error.h"
 
 const char* const kRenderUsage =
@@ -50,7 +51,6 @@ constexpr int64_t kMinRate = 1000;
 constexpr int64_t kMaxRate = 768000;
 constexpr int64_t kMaxBlock = 65536;
 constexpr int64_t kMaxTailSeconds = 3600;
-constexpr int64_t kMaxIndex = 0x7FFFFFFF;
 constexpr int64_t kMaxJobs = 64;
 
 // The options a batch list may give for each song.
@@ -85,17 +85,11 @@ TailLength parseTail(const std::string& text, const std::string& usage) {
 
 // Applies one of kSongOptions.
 void applySongOption(SongSettings& song, const std::string& name, const std::string& value, const std::string& usage) {
+  if (applySessionOption(song.session, name, value, usage)) return;
   if (name == "--rate") {
     song.session.sampleRate = static_cast<int32_t>(parseWholeNumber(name, value, kMinRate, kMaxRate, usage));
   } else if (name == "--block") {
     song.session.blockSize = static_cast<int32_t>(parseWholeNumber(name, value, 1, kMaxBlock, usage));
-  } else if (name == "--program") {
-    song.session.program = static_cast<int32_t>(parseWholeNumber(name, value, 0, kMaxIndex, usage));
-  } else if (name == "--param") {
-    const auto [index, setting] = parseIndexedValue(name, value, usage);
-    song.session.parameters.push_back({index, setting});
-  } else if (name == "--preset") {
-    song.session.presetPath = value;
   } else if (name == "--save") {
     song.savePath = parsePresetSavePath(name, value, usage);
   } else if (name == "--tail") {
