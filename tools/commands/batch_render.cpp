@@ -12,7 +12,7 @@
 #include "tools/commands/instance_gate.h"
 #include "tools/commands/song_render.h"
 #include "tools/commands/interrupt.h"
-#include "tools/hosting/module_library.h"
+#include "tools/hosting/instrument_plugin.h"
 #include "tools/system/tool_error.h"
 
 namespace {
@@ -20,7 +20,7 @@ namespace {
 // What the jobs share: the lines, the next one to take, the instances, the report.
 struct BatchWork {
   const std::vector<BatchLine>& lines;
-  std::vector<std::string> filesRead;  // besides each song's input: the module and the list
+  std::vector<std::string> filesRead;  // besides each song's input: the plug-in's files and the list
   InstanceGate& instances;
   BatchReport& report;
   std::atomic<size_t> next{0};
@@ -61,14 +61,14 @@ int jobCount(const RenderOptions& options, size_t songs) {
 
 }  // namespace
 
-int renderBatch(const RenderOptions& options, const std::string& modulePath) {
+int renderBatch(const RenderOptions& options, const std::string& pluginName) {
   const std::vector<BatchLine> lines = readBatchList(options.batchListPath);
-  const ModuleLibrary module(modulePath);
-  InstanceGate instances(module);
+  const std::unique_ptr<InstrumentPlugin> plugin = loadInstrumentPlugin(pluginName);
+  InstanceGate instances(*plugin);
   const bool fromStandardInput = options.batchListPath == "-";
   BatchReport report(fromStandardInput ? "standard input" : options.batchListPath, static_cast<int64_t>(lines.size()),
                      options.quiet);
-  BatchWork work{lines, {modulePath}, instances, report};
+  BatchWork work{lines, plugin->files(), instances, report};
   if (!fromStandardInput) work.filesRead.push_back(options.batchListPath);
 
   std::vector<std::thread> jobs;

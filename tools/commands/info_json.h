@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "tools/commands/plugin_description.h"
+#include "tools/hosting/instrument_description.h"
 
 // The whole object, indented, ending with a line end.
-std::string describeAsJson(const PluginDescription& plugin);
+std::string describeAsJson(const Vst2Description& plugin);
 
 // A plug-in's text as a JSON string. Plug-ins write 8-bit text of no stated
 // encoding: valid UTF-8 is kept, any other byte is read as Latin-1.

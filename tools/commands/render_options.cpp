@@ -127,7 +127,7 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
     } else if (name == "--quiet") {
       options.quiet = true;
     } else if (name == "--plugin") {
-      options.modulePath = value;
+      options.pluginName = value;
     } else if (name == "--batch") {
       options.batchListPath = value;
     } else if (name == "--jobs") {

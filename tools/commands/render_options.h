@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/hosting/plugin_session.h"
+#include "tools/hosting/instrument.h"
 #include "tools/files/wav_writer.h"
 
 // How long to render past the last event: a fixed time, or until the
@@ -32,7 +32,7 @@ struct SongSettings {
 struct RenderOptions {
   bool help = false;
   bool quiet = false;
-  std::string modulePath;     // the default module when empty
+  std::string pluginName;     // the default plug-in when empty
   std::string batchListPath;  // a batch list ("-": standard input); a single render of `song` when empty
   int jobs = 0;               // songs rendered at once in a batch; 0: one per processor core
   SongSettings song;
