@@ -17,7 +17,6 @@ constexpr int kMaxPlayedOutputs = 2;
 constexpr std::chrono::seconds kLongestEnding(1);
 constexpr std::chrono::milliseconds kEndingPoll(2);
 
-// Seen in `top -H` and debuggers, and by the tests' allocation check.
 const char* const kAudioThreadName = "quorlin audio";
 
 // Changes nothing in an instrument that plays no note 0 on channel 1.
@@ -70,7 +69,6 @@ LivePlayer::LivePlayer(JackClient& client, Instrument& instrument, int channel)
         if (registered != 0) static_cast<LivePlayer*>(self)->newPorts_.store(true);
       },
       this);
-  jack.set_thread_init_callback(handle, [](void*) { pthread_setname_np(pthread_self(), kAudioThreadName); }, nullptr);
 
   instrument_.reserveEvents(kEventsPerPeriod);
   instrument_.start();
@@ -92,6 +90,14 @@ LivePlayer::~LivePlayer() {
 
 int LivePlayer::process(int32_t frames) {
   const DenormalGuard flushDenormals;
+  // Once, on its first period: a name costs one system call, and shows the
+  // thread in `top -H`, debuggers and the tests' allocation check. (JACK's
+  // thread-start callback runs on its other threads too.)
+  thread_local bool named = false;
+  if (!named) {
+    pthread_setname_np(pthread_self(), kAudioThreadName);
+    named = true;
+  }
   const JackLibrary& jack = client_.library();
   float* outputs[kMaxPlayedOutputs] = {};
   for (size_t i = 0; i < outputs_.size(); ++i) {

@@ -29,7 +29,7 @@ void LiveStatus::update(const LiveFigures& figures) {
     return;
   }
   if (figures.xruns == reported_.xruns && figures.droppedEvents == reported_.droppedEvents) return;
-  std::snprintf(line, sizeof line, "quorlin-host: %llu xruns, %llu MIDI events dropped so far\n",
+  std::snprintf(line, sizeof line, "quorlin-host: so far %llu xrun(s), %llu MIDI event(s) dropped\n",
                 static_cast<unsigned long long>(figures.xruns), static_cast<unsigned long long>(figures.droppedEvents));
   std::fputs(line, stderr);
   reported_ = figures;

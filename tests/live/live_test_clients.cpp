@@ -1,0 +1,184 @@
+// The other end of `quorlin-host play` in the live tests: two JACK clients in
+// one process. "player" plays a MIDI file's events at their frames from a
+// port flagged physical, as a keyboard's is, so that play connects it by
+// itself; its note-offs go out as note-ons of velocity 0, as many keyboards
+// send them. "recorder" records INSTRUMENT:out_left and out_right from the
+// cycle the song starts in, frame for frame on the server's clock, into a WAV
+// file laid out as `quorlin-host render --format f32` writes one.
+//
+//   live_test_clients INSTRUMENT SONG.mid OUT.wav TAIL [--period FRAMES@AT] [--stop PID]
+//
+// The song and TAIL frames after its last event are recorded. --period asks the server for a new period once
+// AT frames are recorded. --stop sends PID a SIGINT once the song is played
+// and records until INSTRUMENT's outputs go, then tells how many frames at
+// the end were silent.
+#include <jack/jack.h>
+#include <jack/midiport.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/files/midi_file.h"
+#include "tools/files/midi_schedule.h"
+#include "tools/files/wav_writer.h"
+
+namespace {
+
+struct Session {
+  jack_client_t* player = nullptr;
+  jack_client_t* recorder = nullptr;
+  jack_port_t* midiOut = nullptr;
+  jack_port_t* inputs[2] = {};
+  std::vector<ScheduledEvent> song;
+  size_t nextEvent = 0;  // player thread
+  std::atomic<bool> armed{false};
+  std::atomic<int64_t> start{-1};  // the server's frame the song starts on
+  std::atomic<uint64_t> lateEvents{0};
+  std::vector<float> recording[2];
+  std::atomic<int64_t> recorded{0};
+  bool untilGone = false;
+  std::atomic<bool> gone{false};
+};
+
+int playSong(jack_nframes_t frames, void* arg) {
+  Session& session = *static_cast<Session*>(arg);
+  void* buffer = jack_port_get_buffer(session.midiOut, frames);
+  jack_midi_clear_buffer(buffer);
+  if (!session.armed) return 0;
+  const jack_nframes_t cycle = jack_last_frame_time(session.player);
+  if (session.start < 0) session.start = cycle;
+  const int32_t position = static_cast<int32_t>(cycle - static_cast<jack_nframes_t>(session.start));
+  for (; session.nextEvent < session.song.size(); ++session.nextEvent) {
+    ScheduledEvent event = session.song[session.nextEvent];
+    if (event.frame >= position + static_cast<int64_t>(frames)) break;
+    if (event.frame < position) session.lateEvents++;
+    if ((event.bytes[0] & 0xF0) == 0x80) {
+      event.bytes[0] = static_cast<uint8_t>(0x90 | (event.bytes[0] & 0x0F));
+      event.bytes[2] = 0;
+    }
+    const int64_t offset = std::max<int64_t>(event.frame - position, 0);
+    jack_midi_event_write(buffer, static_cast<jack_nframes_t>(offset), event.bytes, event.size);
+  }
+  return 0;
+}
+
+int record(jack_nframes_t frames, void* arg) {
+  Session& session = *static_cast<Session*>(arg);
+  const int64_t start = session.start;
+  if (start < 0 || session.gone) return 0;
+  if (session.untilGone && jack_port_connected(session.inputs[0]) == 0) {
+    session.gone = true;
+    return 0;
+  }
+  const int64_t position = static_cast<int32_t>(jack_last_frame_time(session.recorder) - static_cast<jack_nframes_t>(start));
+  const int64_t length = static_cast<int64_t>(session.recording[0].size());
+  for (int channel = 0; channel < 2; ++channel) {
+    const auto* input = static_cast<const float*>(jack_port_get_buffer(session.inputs[channel], frames));
+    for (int64_t i = std::max<int64_t>(0, -position); i < frames && position + i < length; ++i) {
+      session.recording[channel][static_cast<size_t>(position + i)] = input[i];
+    }
+  }
+  session.recorded = std::clamp<int64_t>(position + frames, 0, length);
+  return 0;
+}
+
+jack_client_t* openClient(const char* name) {
+  jack_client_t* client = jack_client_open(name, JackNoStartServer, nullptr);
+  if (client == nullptr) throw std::runtime_error(std::string("no JACK server for the client ") + name);
+  return client;
+}
+
+// Waits up to ten seconds for `done`.
+template <typename Condition>
+void waitFor(const char* what, Condition done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) throw std::runtime_error(std::string("timed out waiting for ") + what);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+int run(int argc, char** argv) {
+  if (argc < 5) throw std::runtime_error("usage: live_test_clients INSTRUMENT SONG.mid OUT.wav TAIL [--period FRAMES@AT] [--stop PID]");
+  const std::string instrument = argv[1];
+  unsigned long newPeriod = 0, changeAt = 0;
+  pid_t stopPid = 0;
+  for (int i = 5; i + 1 < argc; i += 2) {
+    if (std::string(argv[i]) == "--period") std::sscanf(argv[i + 1], "%lu@%lu", &newPeriod, &changeAt);
+    if (std::string(argv[i]) == "--stop") stopPid = static_cast<pid_t>(std::stol(argv[i + 1]));
+  }
+  Session session;
+  session.untilGone = stopPid != 0;
+  session.player = openClient("player");
+  session.recorder = openClient("recorder");
+  const int32_t rate = static_cast<int32_t>(jack_get_sample_rate(session.player));
+  const MidiSchedule schedule = scheduleMidiFile(readMidiFile(argv[2]), rate);
+  session.song = schedule.events;
+  for (auto& channel : session.recording) channel.assign(static_cast<size_t>(schedule.lastFrame + std::stol(argv[4])), 0.0f);
+
+  session.midiOut = jack_port_register(session.player, "midi_out", JACK_DEFAULT_MIDI_TYPE,
+                                       JackPortIsOutput | JackPortIsPhysical | JackPortIsTerminal, 0);
+  const char* inputNames[2] = {"in_left", "in_right"};
+  for (int channel = 0; channel < 2; ++channel) {
+    session.inputs[channel] = jack_port_register(session.recorder, inputNames[channel], JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+  }
+  jack_set_process_callback(session.player, playSong, &session);
+  jack_set_process_callback(session.recorder, record, &session);
+  if (jack_activate(session.player) != 0 || jack_activate(session.recorder) != 0) throw std::runtime_error("activation failed");
+  const std::string outputs[2] = {instrument + ":out_left", instrument + ":out_right"};
+  waitFor("the instrument's outputs", [&] { return jack_port_by_name(session.recorder, outputs[1].c_str()) != nullptr; });
+  for (int channel = 0; channel < 2; ++channel) {
+    jack_connect(session.recorder, outputs[channel].c_str(), jack_port_name(session.inputs[channel]));
+  }
+  waitFor("the instrument to connect the player", [&] { return jack_port_connected(session.midiOut) > 0; });
+  session.armed = true;
+
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  const int64_t length = static_cast<int64_t>(session.recording[0].size());
+  while (session.untilGone ? !session.gone : session.recorded < length) {
+    if (newPeriod != 0 && session.recorded >= static_cast<int64_t>(changeAt)) {
+      jack_set_buffer_size(session.recorder, static_cast<jack_nframes_t>(newPeriod));
+      newPeriod = 0;
+    }
+    if (stopPid != 0 && session.recorded > schedule.lastFrame) {
+      kill(stopPid, SIGINT);
+      stopPid = 0;
+    }
+    if (std::chrono::steady_clock::now() > deadline) throw std::runtime_error("timed out recording");
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  jack_client_close(session.player);
+  jack_client_close(session.recorder);
+  if (session.lateEvents > 0) throw std::runtime_error(std::to_string(session.lateEvents.load()) + " events played late");
+
+  const int64_t frames = session.recorded;
+  const float* channels[2] = {session.recording[0].data(), session.recording[1].data()};
+  WavWriter writer(argv[3], SampleFormat::Float32, 2, rate);
+  writer.write(channels, static_cast<int32_t>(frames));
+  writer.finish();
+  if (session.untilGone) {
+    int64_t silent = 0;
+    while (silent < frames && channels[0][frames - 1 - silent] == 0.0f && channels[1][frames - 1 - silent] == 0.0f) ++silent;
+    std::printf("recorded %lld frames, peak %g, the last %lld silent\n", static_cast<long long>(frames),
+                static_cast<double>(writer.peak()), static_cast<long long>(silent));
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return run(argc, argv);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "live_test_clients: %s\n", error.what());
+    return 1;
+  }
+}
