@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a job needs, only those still missing.
-# Usage: scripts/install-deps.sh GROUP...   (groups: build windows editor hosts fuzz bench package)
+# Usage: scripts/install-deps.sh GROUP...   (groups: build windows editor hosts fuzz bench package live)
 set -euo pipefail
 
 packages_for() {
@@ -12,6 +12,7 @@ packages_for() {
     fuzz)    echo "clang-14 libfuzzer-14-dev libclang-rt-14-dev valgrind" ;;
     bench)   echo "libbenchmark-dev amsynth" ;;
     package) echo "dpkg-dev" ;;
+    live)    echo "jackd2 libjack-jackd2-dev" ;;
     *) echo "install-deps: unknown group '$1'" >&2; exit 2 ;;
   esac
 }

@@ -34,9 +34,11 @@ JackClient::JackClient(const JackLibrary& jack, const std::string& name, const s
   throw ToolError(kExitNoAudio, "the JACK server refused a client named '" + name + "' (status " + code + ")");
 }
 
-JackClient::~JackClient() {
+void JackClient::close() {
+  if (client_ == nullptr) return;
   deactivate();
   jack_.client_close(client_);
+  client_ = nullptr;
 }
 
 std::string JackClient::name() const { return jack_.get_client_name(client_); }

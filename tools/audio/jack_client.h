@@ -16,7 +16,7 @@ class JackClient {
   // server when empty). Throws ToolError (kExitNoAudio) with one line on how
   // to start a server when none is running, and for a client refused.
   JackClient(const JackLibrary& jack, const std::string& name, const std::string& serverName);
-  ~JackClient();  // deactivates and closes
+  ~JackClient() { close(); }
   JackClient(const JackClient&) = delete;
   JackClient& operator=(const JackClient&) = delete;
 
@@ -32,10 +32,11 @@ class JackClient {
   // Throws ToolError (kExitNoAudio) when the server refuses.
   jack_port_t* registerPort(const char* shortName, const char* type, unsigned long flags);
   void activate();
-  // The audio thread stops before this returns. After the server went away
-  // there is nothing to deactivate, and the client is only closed.
-  void deactivate();
+  // Tells the client that the server went away: there is nothing left to deactivate.
   void forgetServer() { serverGone_ = true; }
+  // Deactivates and closes the client: the audio thread has stopped and no
+  // callback comes after this.
+  void close();
 
   // Full names of the ports of `type` with all of `flags`, in the server's order.
   std::vector<std::string> ports(const char* type, unsigned long flags) const;
@@ -45,6 +46,8 @@ class JackClient {
   bool connect(const std::string& source, const std::string& destination);
 
  private:
+  void deactivate();
+
   const JackLibrary& jack_;
   jack_client_t* client_ = nullptr;
   bool active_ = false;

@@ -181,6 +181,7 @@ void LivePlayer::stopPlaying() {
   stopped_ = true;
   gate_.close();
   if (serverGone()) client_.forgetServer();
-  client_.deactivate();
+  // Closed, not only deactivated: the server's callbacks point at this player.
+  client_.close();
   instrument_.stop();
 }

@@ -41,7 +41,7 @@ class LivePlayer {
   // thread; then activates the client. MIDI is taken from `channel` only
   // (0 to 15), or from every channel with kAnyChannel.
   LivePlayer(JackClient& client, Instrument& instrument, int channel);
-  ~LivePlayer();  // stops the instrument, if finish() did not
+  ~LivePlayer();  // closes the client and stops the instrument, if finish() did not
   LivePlayer(const LivePlayer&) = delete;
   LivePlayer& operator=(const LivePlayer&) = delete;
 
@@ -62,8 +62,8 @@ class LivePlayer {
   int heldNotes() const { return heldNotes_.count(); }
 
   // Ends playing: all-notes-off and a note-off for each held note, one more
-  // period rendered, then the client deactivated and the instrument stopped.
-  // Only the last two when the server has gone.
+  // period rendered, then the client closed and the instrument stopped. Only
+  // the last two when the server has gone.
   void finish();
 
  private:

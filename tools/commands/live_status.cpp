@@ -6,7 +6,7 @@
 namespace {
 
 constexpr std::chrono::milliseconds kTerminalInterval(250);
-constexpr std::chrono::seconds kLogInterval(1);
+constexpr std::chrono::seconds kLogInterval(5);
 
 }  // namespace
 
@@ -29,7 +29,7 @@ void LiveStatus::update(const LiveFigures& figures) {
     return;
   }
   if (figures.xruns == reported_.xruns && figures.droppedEvents == reported_.droppedEvents) return;
-  std::snprintf(line, sizeof line, "quorlin-host: so far %llu xrun(s), %llu MIDI event(s) dropped\n",
+  std::snprintf(line, sizeof line, "quorlin-host: so far xruns: %llu, MIDI events dropped: %llu\n",
                 static_cast<unsigned long long>(figures.xruns), static_cast<unsigned long long>(figures.droppedEvents));
   std::fputs(line, stderr);
   reported_ = figures;

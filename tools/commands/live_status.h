@@ -1,7 +1,7 @@
 // What play shows while it runs. On a terminal, one line on standard error
 // redrawn in place: the notes held, the xruns and the DSP load. Elsewhere
 // (a log), a line each time xruns or dropped events have been added, at
-// most once a second.
+// most every five seconds.
 #pragma once
 
 #include <chrono>

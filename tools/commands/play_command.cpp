@@ -97,7 +97,7 @@ int playCommand(const Arguments& args) {
   playUntilStopped(client, player, ports, options, editor);
   editor.reset();
   player.finish();
-  std::printf("quorlin-host: stopped; %llu xruns, %llu MIDI events dropped\n",
+  std::printf("quorlin-host: stopped; xruns: %llu, MIDI events dropped: %llu\n",
               static_cast<unsigned long long>(player.xruns()), static_cast<unsigned long long>(player.droppedEvents()));
   return kExitSuccess;
 }
