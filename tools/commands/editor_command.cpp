@@ -114,8 +114,7 @@ void runEditorWindow(Instrument& instrument, const std::string& pluginName, cons
 
   const auto opened = std::chrono::steady_clock::now();
   const std::chrono::milliseconds after(options.afterMilliseconds);
-  while (window.handleEvents()) {
-    editor->idle();
+  while (window.handleEvents() && editor->idle()) {
     if (!options.screenshotPath.empty() && std::chrono::steady_clock::now() - opened >= after) {
       writePngFile(options.screenshotPath, window.capture());
       return;

@@ -14,9 +14,6 @@
 
 namespace {
 
-// The WAV file holds the plug-in's first two outputs, or its only one.
-constexpr int kMaxWrittenChannels = 2;
-
 MidiSchedule loadSchedule(const std::string& path, int32_t sampleRate) {
   const MidiFile song = readMidiFile(path);
   try {
