@@ -27,7 +27,7 @@ check() { tally_run "$@" || true; }
 check_tests() { tally_ctest "$@" || true; }
 
 stage_deps() {
-  bash scripts/install-deps.sh build windows editor hosts fuzz bench package
+  bash scripts/install-deps.sh build windows editor hosts fuzz bench package lv2
 }
 
 # The test script's own guard: a build folder configured without tests fails

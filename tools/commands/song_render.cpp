@@ -7,6 +7,7 @@
 #include "tools/commands/quiet_tail.h"
 #include "tools/commands/interrupt.h"
 #include "tools/files/midi_file.h"
+#include "tools/files/lv2_preset_name.h"
 #include "tools/files/midi_schedule.h"
 #include "tools/system/output_file.h"
 #include "tools/system/tool_error.h"
@@ -44,7 +45,7 @@ SongResult renderSong(const SongSettings& song, InstanceGate& instances, const s
   refuseUnsafeOutput(song.outputPath, filesRead);
   if (!song.savePath.empty()) {
     filesRead.push_back(song.outputPath);
-    refuseUnsafeOutput(song.savePath, filesRead);
+    refuseUnsafeOutput(song.savePath, filesRead, isLv2PresetBundleName(song.savePath));
   }
 
   const int32_t rate = song.session.sampleRate;

@@ -58,9 +58,15 @@ void OutputFile::commit() {
   forgetUnfinishedFile(listEntry_);
 }
 
-void refuseUnsafeOutput(const std::string& outputPath, const std::vector<std::string>& filesRead) {
+void refuseUnsafeOutput(const std::string& outputPath, const std::vector<std::string>& filesRead,
+                        bool outputIsFolder) {
   const FileIdentity output = identifyFile(outputPath);
-  if (output.isDirectory) throw ToolError(kExitBadInput, outputPath + ": is a folder, not a file to write");
+  if (output.isDirectory && !outputIsFolder) {
+    throw ToolError(kExitBadInput, outputPath + ": is a folder, not a file to write");
+  }
+  if (output.exists && !output.isDirectory && outputIsFolder) {
+    throw ToolError(kExitBadInput, outputPath + ": is a file, not a folder to write");
+  }
   for (const std::string& input : filesRead) {
     if (sameFile(output, identifyFile(input))) {
       throw ToolError(kExitBadInput,
