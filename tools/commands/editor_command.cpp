@@ -106,7 +106,10 @@ void printParameters(Instrument& instrument) {
 }
 
 // Opens the editor in a window of its own and runs it until the window is
-// closed or, with a screenshot asked for, the picture is saved.
+// closed or, with a screenshot asked for, the picture is saved. Meanwhile the
+// plug-in renders a block of silence at every idle, as in a host whose
+// transport stands still, so that what the plug-in reports (an LV2 UI's
+// meters, say) moves as it would there.
 void runEditorWindow(Instrument& instrument, const std::string& pluginName, const EditorOptions& options) {
   const auto size = instrument.editorSize().value_or(std::make_pair(kUnsizedWidth, kUnsizedHeight));
   HostWindow window("quorlin-host editor: " + pluginName, size.first, size.second);
@@ -115,6 +118,7 @@ void runEditorWindow(Instrument& instrument, const std::string& pluginName, cons
   const auto opened = std::chrono::steady_clock::now();
   const std::chrono::milliseconds after(options.afterMilliseconds);
   while (window.handleEvents() && editor->idle()) {
+    instrument.process(options.session.blockSize);
     if (!options.screenshotPath.empty() && std::chrono::steady_clock::now() - opened >= after) {
       writePngFile(options.screenshotPath, window.capture());
       return;

@@ -118,7 +118,6 @@ Lv2Editor::~Lv2Editor() {
 }
 
 bool Lv2Editor::idle() {
-  instrument_.process(instrument_.blockSize());
   showChanges();
   return idleInterface_ == nullptr || idleInterface_->idle(handle_) == 0;
 }
@@ -127,7 +126,7 @@ void Lv2Editor::showChanges() {
   if (descriptor_->port_event == nullptr) return;
   for (const Lv2Port& port : instrument_.plugin().ports()) {
     if (port.kind != Lv2PortKind::Control) continue;
-    const float value = instrument_.control(port.index);
+    const float value = instrument_.published(port.index);
     if (seen_[port.index] && std::memcmp(&value, &shown_[port.index], sizeof value) == 0) continue;
     shown_[port.index] = value;
     seen_[port.index] = true;
@@ -142,7 +141,7 @@ void Lv2Editor::writePort(LV2UI_Controller controller, uint32_t index, uint32_t 
   if (protocol != 0 || size != sizeof(float) || index >= editor.shown_.size()) return;
   float value = 0.0f;
   std::memcpy(&value, buffer, sizeof value);
-  editor.instrument_.setControl(index, value);
+  editor.instrument_.requestControl(index, value);
   editor.shown_[index] = value;
   editor.seen_[index] = true;
 }

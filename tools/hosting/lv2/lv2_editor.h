@@ -2,10 +2,9 @@
 // embeds one: the UI library is loaded beside the plug-in's, made with
 // ui:parent set to the window, told each control port's value through
 // port_event, and idled through ui:idleInterface. The UI's port writes go to
-// the control inputs. While the editor is open the plug-in runs a block of
-// silence at every idle, so control outputs move as in a running host, and
-// every control value that changed since the UI last saw it goes back to the
-// UI (the UI's own writes are not echoed).
+// the control inputs, through the instrument's queue. At every idle, each
+// control value that the plug-in's last run left changed since the UI last
+// saw it goes back to the UI (the UI's own writes are not echoed).
 #pragma once
 
 #include <lilv/lilv.h>

@@ -45,7 +45,7 @@ std::string number(float value) {
 }  // namespace
 
 Lv2Instrument::Lv2Instrument(const Lv2Plugin& plugin)
-    : plugin_(plugin), midi_(kMidiEvents), chunkType_(mapUri(LV2_ATOM__Chunk)) {
+    : plugin_(plugin), published_(plugin.ports().size()), midi_(kMidiEvents), chunkType_(mapUri(LV2_ATOM__Chunk)) {
   const std::vector<Lv2Port>& ports = plugin_.ports();
   controls_.assign(ports.size(), 0.0f);
   audio_.resize(ports.size());
@@ -57,17 +57,18 @@ Lv2Instrument::Lv2Instrument(const Lv2Plugin& plugin)
       atoms_[port.index].assign(std::max(port.minimumSize, kAtomBytes) / sizeof(uint64_t), 0);
     }
   }
-  const std::lock_guard<std::mutex> lock(interfaceThread());
-  instantiate(timing_);
+  publish();
 }
 
 Lv2Instrument::~Lv2Instrument() {
+  if (instance_ == nullptr) return;
   const std::lock_guard<std::mutex> lock(interfaceThread());
   if (active_) lilv_instance_deactivate(instance_);
   lilv_instance_free(instance_);
 }
 
 void Lv2Instrument::instantiate(const Lv2Timing& timing) {
+  if (instance_ != nullptr && timing.sampleRate == timing_.sampleRate && timing.blockSize == timing_.blockSize) return;
   // The old instance's state goes to the new one, its control values stay.
   StatePointer carried(nullptr, lilv_state_free);
   if (instance_ != nullptr) {
@@ -111,6 +112,17 @@ void Lv2Instrument::instantiate(const Lv2Timing& timing) {
 void Lv2Instrument::restore(const LilvState* state) {
   lilv_state_restore(state, instance_, setPortValue, this, 0, features_->list());
   features_->worker().runPending(false);
+  publish();
+}
+
+void Lv2Instrument::applyRequests() {
+  requests_.drain([this](ControlQueue::Change change) { controls_[change.port] = change.value; });
+}
+
+void Lv2Instrument::publish() {
+  for (const Lv2Port& port : plugin_.ports()) {
+    if (port.kind == Lv2PortKind::Control) published_[port.index].store(controls_[port.index], std::memory_order_relaxed);
+  }
 }
 
 void Lv2Instrument::connectPorts() {
@@ -138,7 +150,6 @@ void Lv2Instrument::connectPorts() {
 }
 
 void Lv2Instrument::setTiming(int32_t sampleRate, int32_t blockSize) {
-  if (static_cast<float>(sampleRate) == timing_.sampleRate && blockSize == timing_.blockSize) return;
   Lv2Timing timing = timing_;
   timing.sampleRate = static_cast<float>(sampleRate);
   timing.blockSize = blockSize;
@@ -180,13 +191,15 @@ void Lv2Instrument::configure(const SessionSettings& settings) {
   Lv2Timing timing = timing_;
   timing.sampleRate = static_cast<float>(settings.sampleRate);
   timing.blockSize = settings.blockSize;
-  if (timing.sampleRate != timing_.sampleRate || timing.blockSize != timing_.blockSize) instantiate(timing);
+  instantiate(timing);
   if (preset) restore(preset.get());
   for (const auto& [port, value] : values) controls_[port->index] = value;
+  publish();
 }
 
 void Lv2Instrument::start() {
   const std::lock_guard<std::mutex> lock(interfaceThread());
+  instantiate(timing_);
   lilv_instance_activate(instance_);
   active_ = true;
 }
@@ -207,6 +220,7 @@ void Lv2Instrument::sendEvents(const ScheduledEvent* first, const ScheduledEvent
 }
 
 void Lv2Instrument::process(int32_t frames) {
+  applyRequests();
   for (const Lv2Port& port : plugin_.ports()) {
     if (port.kind != Lv2PortKind::Atom || port.input || atoms_[port.index].empty()) continue;
     // An output atom's size tells the plug-in how much room there is.
@@ -217,11 +231,13 @@ void Lv2Instrument::process(int32_t frames) {
   lilv_instance_run(instance_, static_cast<uint32_t>(frames));
   features_->worker().runPending(true);
   midi_.clear();
+  publish();
 }
 
-void Lv2Instrument::setControl(uint32_t index, float value) {
+void Lv2Instrument::requestControl(uint32_t index, float value) {
+  if (index >= plugin_.ports().size()) return;
   const Lv2Port& port = plugin_.ports()[index];
-  if (port.kind == Lv2PortKind::Control && port.input) controls_[index] = value;
+  if (port.kind == Lv2PortKind::Control && port.input) requests_.push({index, value});
 }
 
 InstrumentDescription Lv2Instrument::describe(bool) {
@@ -230,6 +246,7 @@ InstrumentDescription Lv2Instrument::describe(bool) {
 }
 
 std::vector<std::pair<std::string, float>> Lv2Instrument::parameterValues() {
+  applyRequests();
   std::vector<std::pair<std::string, float>> values;
   for (const Lv2Port& port : plugin_.ports()) {
     if (port.kind == Lv2PortKind::Control && port.input) values.emplace_back(port.symbol, controls_[port.index]);
@@ -242,7 +259,9 @@ std::unique_ptr<SavedState> Lv2Instrument::saveState(const std::string& path) {
     throw ToolError(kExitBadInput, "--save " + path + ": .fxp and .fxb presets are VST 2's; an LV2 plug-in's state "
                                    "goes into a preset bundle NAME.preset.lv2");
   }
+  applyRequests();
   const std::lock_guard<std::mutex> lock(interfaceThread());
+  instantiate(timing_);
   return savePresetBundle(*this, features_->list(), path);
 }
 
@@ -253,6 +272,10 @@ std::optional<std::pair<int, int>> Lv2Instrument::editorSize() {
 }
 
 std::unique_ptr<InstrumentEditor> Lv2Instrument::openEditor(HostWindow& window) {
+  {
+    const std::lock_guard<std::mutex> lock(interfaceThread());
+    instantiate(timing_);
+  }
   return std::make_unique<Lv2Editor>(*this, window);
 }
 

@@ -8,17 +8,24 @@
 // but the WAV file takes the audio outputs.
 //
 // Instantiation, activation, state and destruction hold the interface
-// thread; sendEvents and process are the audio calls and do not.
+// thread; sendEvents and process are the audio calls and do not. A UI on the
+// interface thread reaches the control ports only through a queue the audio
+// thread empties before each run, and sees them through values the audio
+// thread publishes after each run (atomics, so the two never race), as a
+// live host must; the other interface calls are made while nothing runs.
+// The instance is made when the timing is first known, not before.
 #pragma once
 
 #include <lilv/lilv.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "tools/hosting/instrument.h"
+#include "tools/hosting/lv2/control_queue.h"
 #include "tools/hosting/lv2/lv2_host_features.h"
 #include "tools/hosting/lv2/lv2_plugin.h"
 #include "tools/hosting/lv2/midi_sequence.h"
@@ -45,19 +52,23 @@ class Lv2Instrument : public Instrument {
   std::unique_ptr<InstrumentEditor> openEditor(HostWindow& window) override;
 
   const Lv2Plugin& plugin() const { return plugin_; }
-  int32_t blockSize() const { return timing_.blockSize; }
   LilvInstance* lilvInstance() const { return instance_; }
-  // A control port's value (inputs and outputs alike); ports of other kinds read 0.
-  float control(uint32_t index) const { return controls_[index]; }
-  // Sets a control input's value; other ports are left alone.
-  void setControl(uint32_t index, float value);
+  // A control port's value as the last run left it (inputs and outputs
+  // alike); ports of other kinds read 0. Any thread.
+  float published(uint32_t index) const { return published_[index].load(std::memory_order_relaxed); }
+  // A control input's new value from the interface thread, taken at the next
+  // run; writes to other ports are ignored.
+  void requestControl(uint32_t index, float value);
   // lilv's callbacks that save and restore the control inputs by symbol.
   static const void* portValue(const char* symbol, void* instrument, uint32_t* size, uint32_t* type);
   static void setPortValue(const char* symbol, void* instrument, const void* value, uint32_t size, uint32_t type);
 
  private:
-  // (Re)makes the instance for the timing; the caller holds the interface thread.
+  // Makes the instance for the timing, anew when it differs; the caller
+  // holds the interface thread.
   void instantiate(const Lv2Timing& timing);
+  void applyRequests();
+  void publish();
   void restore(const LilvState* state);
   void connectPorts();
   const Lv2Port* controlInput(const std::string& key) const;
@@ -68,6 +79,8 @@ class Lv2Instrument : public Instrument {
   LilvInstance* instance_ = nullptr;
   bool active_ = false;
   std::vector<float> controls_;                // by port index
+  std::vector<std::atomic<float>> published_;  // by port index
+  ControlQueue requests_;
   std::vector<std::vector<float>> audio_;      // by port index: audio and CV ports' blocks
   std::vector<std::vector<uint64_t>> atoms_;   // by port index: atom ports' buffers but the MIDI input's
   MidiSequence midi_;

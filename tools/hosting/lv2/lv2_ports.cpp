@@ -1,5 +1,7 @@
 #include "tools/hosting/lv2/lv2_ports.h"
 
+#include <algorithm>
+
 namespace {
 
 std::optional<float> floatOf(LilvNode* node) {
@@ -50,6 +52,8 @@ std::vector<Lv2Port> readPorts(Lv2World& world, const LilvPlugin* plugin) {
             {lilv_node_as_float(lilv_scale_point_get_value(point)), nodeText(lilv_scale_point_get_label(point))});
       }
       lilv_scale_points_free(points);
+      std::sort(description.scalePoints.begin(), description.scalePoints.end(),
+                [](const Lv2ScalePoint& a, const Lv2ScalePoint& b) { return a.value < b.value; });
     }
     if (description.kind == Lv2PortKind::Atom) {
       LilvNode* size = lilv_port_get(plugin, port, uris.minimumSize);
