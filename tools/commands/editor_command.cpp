@@ -36,8 +36,8 @@ const char* const kEditorHelp =
     "  --after MS           milliseconds to let the editor draw before the picture, 0 to 600000\n"
     "                       (default 500)\n"
     "  --print-parameters   when the window closes (or the picture is saved), print each\n"
-    "                       parameter of the current program (LV2: each control input) as a\n"
-    "                       line \"INDEX VALUE\"\n"
+    "                       parameter of the current program as a line \"INDEX VALUE\" (LV2:\n"
+    "                       each control input as \"SYMBOL VALUE\")\n"
     "                       to standard output\n"
     "  --save FILE          when the window closes (or the picture is saved), save what was\n"
     "                       dialled in as FILE.fxp (the current program) or FILE.fxb (every\n"
@@ -46,7 +46,7 @@ const char* const kEditorHelp =
     "  --help               this text\n"
     "\n"
     "Exit status: 0 done, 1 the picture or preset could not be written, 2 bad usage, preset,\n"
-    "no display or a folder that takes no new file, 3 the module could not be loaded or has\n"
+    "no display or a folder that takes no new file, 3 the plug-in could not be loaded or has\n"
     "no editor.\n";
 
 constexpr int64_t kMaxAfterMilliseconds = 600000;
@@ -101,12 +101,16 @@ void printParameters(Instrument& instrument) {
 }
 
 // Opens the editor in a window of its own and runs it until the window is
-// closed or, with a screenshot asked for, the picture is saved.
+// closed or, with a screenshot asked for, the picture is saved. Meanwhile the
+// plug-in renders a block of silence at every idle, as in a host whose
+// transport stands still, so that what the plug-in reports (an LV2 UI's
+// meters, say) moves as it would there.
 void runEditorWindow(Instrument& instrument, const std::string& pluginName, const EditorOptions& options) {
   EditorWindow window(instrument, "quorlin-host editor: " + pluginName);
   const auto opened = std::chrono::steady_clock::now();
   const std::chrono::milliseconds after(options.afterMilliseconds);
   while (window.idle()) {
+    instrument.process(options.session.blockSize);
     if (!options.screenshotPath.empty() && std::chrono::steady_clock::now() - opened >= after) {
       writePngFile(options.screenshotPath, window.capture());
       return;

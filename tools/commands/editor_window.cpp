@@ -18,8 +18,4 @@ EditorWindow::EditorWindow(Instrument& instrument, const std::string& title)
 EditorWindow::EditorWindow(Instrument& instrument, const std::string& title, std::pair<int, int> size)
     : window_(title, size.first, size.second), editor_(instrument.openEditor(window_)) {}
 
-bool EditorWindow::idle() {
-  if (!window_.handleEvents()) return false;
-  editor_->idle();
-  return true;
-}
+bool EditorWindow::idle() { return window_.handleEvents() && editor_->idle(); }

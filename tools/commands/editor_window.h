@@ -17,8 +17,9 @@ class EditorWindow {
 
   // Throws ToolError when there is no editor or no window to open it in.
   EditorWindow(Instrument& instrument, const std::string& title);
-  // Handles the window's events and gives the editor its idle call; false,
-  // with no idle call, once the user has closed the window.
+  // Handles the window's events and gives the editor its idle call; false
+  // once the user has closed the window (then with no idle call) or the
+  // editor asks to be closed.
   bool idle();
   RgbImage capture() const { return window_.capture(); }
 

@@ -1,10 +1,12 @@
 #include "tools/commands/lv2_info.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <vector>
 
 #include "tools/commands/info_json.h"
+#include "tools/commands/song_render.h"
 
 namespace {
 
@@ -13,6 +15,17 @@ std::string number(float value) {
   char text[32];
   std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
   return text;
+}
+
+const char* kindName(Lv2PortKind kind) {
+  switch (kind) {
+    case Lv2PortKind::Audio: return "audio";
+    case Lv2PortKind::Control: return "control";
+    case Lv2PortKind::Cv: return "cv";
+    case Lv2PortKind::Atom: return "atom";
+    case Lv2PortKind::Other: break;
+  }
+  return "other";
 }
 
 std::string shownNumber(const std::optional<float>& value) { return value ? number(*value) : "-"; }
@@ -46,12 +59,12 @@ void printText(const Lv2Description& plugin) {
   std::printf("author          %s\n", plugin.author.empty() ? "(none)" : plugin.author.c_str());
   std::printf("class           %s\n", plugin.className.c_str());
   std::printf("audio outputs   %d", plugin.audioOutputs);
-  if (plugin.audioOutputs > plugin.writtenOutputs) std::printf(" (a render writes the first %d)", plugin.writtenOutputs);
+  if (plugin.audioOutputs > kMaxWrittenChannels) std::printf(" (a render writes the first %d)", kMaxWrittenChannels);
   std::printf("\nports           %zu\n", plugin.ports.size());
   for (const Lv2Port& port : plugin.ports) {
-    std::printf("  %3u  %-7s %-6s %-20s %s", port.index, port.kind.c_str(), port.input ? "in" : "out",
+    std::printf("  %3u  %-7s %-6s %-20s %s", port.index, kindName(port.kind), port.input ? "in" : "out",
                 port.symbol.c_str(), port.name.c_str());
-    if (port.kind == "control") {
+    if (port.kind == Lv2PortKind::Control) {
       std::printf("  [%s %s %s]", shownNumber(port.minimum).c_str(), shownNumber(port.defaultValue).c_str(),
                   shownNumber(port.maximum).c_str());
     }
@@ -82,7 +95,7 @@ std::string describeAsJson(const Lv2Description& plugin) {
   field("author", jsonString(plugin.author));
   field("class", jsonString(plugin.className));
   field("audioOutputs", std::to_string(plugin.audioOutputs));
-  field("writtenOutputs", std::to_string(plugin.writtenOutputs));
+  field("writtenOutputs", std::to_string(std::min(plugin.audioOutputs, kMaxWrittenChannels)));
   std::vector<std::string> ports;
   for (const Lv2Port& port : plugin.ports) {
     std::vector<std::string> points;
@@ -92,7 +105,7 @@ std::string describeAsJson(const Lv2Description& plugin) {
     std::string pointList;
     for (const std::string& point : points) pointList += (pointList.empty() ? "" : ", ") + point;
     ports.push_back("{\"index\": " + std::to_string(port.index) + ", \"symbol\": " + jsonString(port.symbol) +
-                    ", \"name\": " + jsonString(port.name) + ", \"kind\": " + jsonString(port.kind) +
+                    ", \"name\": " + jsonString(port.name) + ", \"kind\": " + jsonString(kindName(port.kind)) +
                     ", \"direction\": " + (port.input ? "\"input\"" : "\"output\"") +
                     ", \"midiInput\": " + (port.midiInput ? "true" : "false") +
                     ", \"minimum\": " + jsonNumber(port.minimum) + ", \"default\": " + jsonNumber(port.defaultValue) +

@@ -7,15 +7,13 @@
 #include "tools/commands/quiet_tail.h"
 #include "tools/commands/interrupt.h"
 #include "tools/files/midi_file.h"
+#include "tools/files/lv2_preset_name.h"
 #include "tools/files/midi_schedule.h"
 #include "tools/system/output_file.h"
 #include "tools/system/tool_error.h"
 #include "tools/files/wav_writer.h"
 
 namespace {
-
-// The WAV file holds the plug-in's first two outputs, or its only one.
-constexpr int kMaxWrittenChannels = 2;
 
 MidiSchedule loadSchedule(const std::string& path, int32_t sampleRate) {
   const MidiFile song = readMidiFile(path);
@@ -47,7 +45,7 @@ SongResult renderSong(const SongSettings& song, InstanceGate& instances, const s
   refuseUnsafeOutput(song.outputPath, filesRead);
   if (!song.savePath.empty()) {
     filesRead.push_back(song.outputPath);
-    refuseUnsafeOutput(song.savePath, filesRead);
+    refuseUnsafeOutput(song.savePath, filesRead, isLv2PresetBundleName(song.savePath));
   }
 
   const int32_t rate = song.session.sampleRate;

@@ -59,8 +59,9 @@ class SavedState {
 class InstrumentEditor {
  public:
   virtual ~InstrumentEditor() = default;  // closes it
-  // The regular call a host's interface thread makes while an editor is open.
-  virtual void idle() = 0;
+  // The regular call a host's interface thread makes while an editor is
+  // open; false once the editor asks to be closed.
+  virtual bool idle() = 0;
 };
 
 class Instrument {

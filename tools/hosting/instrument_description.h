@@ -57,13 +57,17 @@ struct Lv2ScalePoint {
   std::string label;
 };
 
+enum class Lv2PortKind { Audio, Control, Cv, Atom, Other };
+
 struct Lv2Port {
   uint32_t index = 0;
   std::string symbol;
   std::string name;
-  std::string kind;       // "audio", "control", "cv", "atom" or "other"
+  Lv2PortKind kind = Lv2PortKind::Other;
   bool input = false;
   bool midiInput = false;  // the atom input the song's MIDI goes to
+  bool optional = false;   // may be left unconnected
+  uint32_t minimumSize = 0;  // an atom port's smallest buffer, in bytes, where it asks for one
   std::optional<float> minimum, defaultValue, maximum;
   std::vector<Lv2ScalePoint> scalePoints;
 };
@@ -87,7 +91,6 @@ struct Lv2Description {
   std::string className;  // "Instrument", ...
   std::vector<Lv2Port> ports;
   int audioOutputs = 0;
-  int writtenOutputs = 0;  // the audio outputs a render writes (the first two at most)
   std::vector<std::string> requiredFeatures;
   std::vector<std::string> optionalFeatures;
   std::vector<Lv2Preset> presets;

@@ -19,7 +19,10 @@ class Vst2Editor : public InstrumentEditor {
     instrument_.dispatch(effEditOpen, 0, 0, parent);
   }
   ~Vst2Editor() override { instrument_.dispatch(effEditClose); }
-  void idle() override { instrument_.dispatch(effEditIdle); }
+  bool idle() override {
+    instrument_.dispatch(effEditIdle);
+    return true;
+  }
 
  private:
   Vst2Instrument& instrument_;
