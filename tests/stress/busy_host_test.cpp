@@ -1,7 +1,8 @@
-// A host that does everything at once: its audio thread renders, a second
-// thread changes programs and parameters and sends knob releases as fast as
-// it can, and its interface thread (which draws with OpenGL itself) opens,
-// idles and closes the editor in fresh X windows. Built with -fsanitize=thread (scripts/test.sh tsan) this
+// A host that does everything at once: its audio thread renders and
+// automates every parameter (setting and reading them back), a second thread
+// changes programs and parameters, loads bank and program chunks and sends
+// knob releases as fast as it can, and its interface thread (which draws with
+// OpenGL itself) opens, idles and closes the editor in fresh X windows. Built with -fsanitize=thread (scripts/test.sh tsan) this
 // is where a data race among the three threads shows; in every build each
 // sample must stay finite and the X connection free of errors.
 #include "editor_host.h"
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "host_gl_context.h"
@@ -39,19 +41,38 @@ class BusyHost : public ::testing::Test {
     plugin = new SynthPlugin(quietHost);
     effect = plugin->record();
     prepareSong(effect, kSong);
+    // Two banks that make another program current, and one program.
+    for (const auto& [program, isPreset] : {std::pair<int, int>{1, 0}, {3, 0}, {2, 1}}) {
+      dispatch(effSetProgram, nullptr, program);
+      void* data = nullptr;
+      const auto size = static_cast<size_t>(effect->dispatcher(effect, effGetChunk, isPreset, 0, &data, 0.0f));
+      const uint8_t* bytes = static_cast<const uint8_t*>(data);
+      chunks.push_back({isPreset, std::vector<uint8_t>(bytes, bytes + size)});
+    }
   }
   void TearDown() override {
     if (effect) effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
   }
 
-  VstIntPtr dispatch(VstInt32 opcode, void* ptr = nullptr) {
-    return effect->dispatcher(effect, opcode, 0, 0, ptr, 0.0f);
+  VstIntPtr dispatch(VstInt32 opcode, void* ptr = nullptr, VstIntPtr value = 0) {
+    return effect->dispatcher(effect, opcode, 0, value, ptr, 0.0f);
+  }
+  void loadChunk(size_t which) {
+    Chunk& chunk = chunks[which % chunks.size()];
+    effect->dispatcher(effect, effSetChunk, chunk.isPreset, static_cast<VstIntPtr>(chunk.bytes.size()),
+                       chunk.bytes.data(), 0.0f);
   }
   void idle(int times) {
     for (int i = 0; i < times; ++i) dispatch(effEditIdle);
   }
 
+  struct Chunk {
+    int isPreset;
+    std::vector<uint8_t> bytes;
+  };
+
   HostDisplay host;
+  std::vector<Chunk> chunks;
   SynthPlugin* plugin = nullptr;
   AEffect* effect = nullptr;
 };
@@ -61,12 +82,17 @@ TEST_F(BusyHost, RendersChangesProgramsAndOpensTheEditorAtOnce) {
   std::atomic<long> blocks{0};
   std::atomic<long> changes{0};
   long badSamples = 0;
+  long badValues = 0;
   std::thread audio([&] {
     std::vector<float> left(kSongBlockFrames), right(kSongBlockFrames);
     for (int block = 0; !done; ++block) {
       playSongBlock(effect, kSong, block, left.data(), right.data());
       for (int i = 0; i < kSongBlockFrames; ++i) {
         if (!std::isfinite(left[static_cast<size_t>(i)]) || !std::isfinite(right[static_cast<size_t>(i)])) ++badSamples;
+      }
+      for (int index = 0; index < 8; ++index) {
+        effect->setParameter(effect, index, hostValue(block, index));
+        if (!std::isfinite(effect->getParameter(effect, index))) ++badValues;
       }
       ++blocks;
     }
@@ -75,6 +101,7 @@ TEST_F(BusyHost, RendersChangesProgramsAndOpensTheEditorAtOnce) {
     for (long step = 0; !done; ++step) {
       for (int index = 0; index < 8; ++index) effect->setParameter(effect, index, hostValue(step, index));
       effect->dispatcher(effect, effSetProgram, 0, step % 4, nullptr, 0.0f);
+      loadChunk(static_cast<size_t>(step));
       releaseKnobs(*plugin, step);
       ++changes;
     }
@@ -104,6 +131,7 @@ TEST_F(BusyHost, RendersChangesProgramsAndOpensTheEditorAtOnce) {
 
   EXPECT_EQ(opened, kEditorCycles);
   EXPECT_EQ(badSamples, 0);
+  EXPECT_EQ(badValues, 0);
   EXPECT_EQ(HostDisplay::errors(), 0);
   RecordProperty("blocks_rendered", static_cast<int>(blocks.load()));
   RecordProperty("changes", static_cast<int>(changes.load()));
