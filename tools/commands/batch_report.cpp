@@ -23,19 +23,19 @@ void BatchReport::songDone(int64_t lineNumber, const SongSettings& song, const S
   const std::lock_guard<std::mutex> lock(mutex_);
   ++totals_.songsDone;
   totals_.audioSeconds += static_cast<double>(result.frames) / song.session.sampleRate;
-  if (log_ != nullptr) log_->songDone(lineNumber, song, result);
   if (quiet_ || (log_ != nullptr && log_->toStandardOutput())) {
     bar_.update(totals_.songsDone + totals_.songsFailed, songs_);
-    return;
+  } else {
+    print(stdout, songSummary(song, result));
   }
-  print(stdout, songSummary(song, result));
+  if (log_ != nullptr) log_->songDone(lineNumber, song, result);
 }
 
 void BatchReport::songFailed(int64_t lineNumber, const SongSettings* song, const std::string& reason) {
   const std::lock_guard<std::mutex> lock(mutex_);
   ++totals_.songsFailed;
-  if (log_ != nullptr) log_->songFailed(lineNumber, song, reason);
   print(stderr, "quorlin-host: " + listName_ + ":" + std::to_string(lineNumber) + ": " + reason);
+  if (log_ != nullptr) log_->songFailed(lineNumber, song, reason);
 }
 
 BatchTotals BatchReport::totals() {

@@ -10,8 +10,8 @@ const char* const kRenderUsage =
 
 const char* const kRenderHelp =
     "usage: quorlin-host render [options] IN.mid OUT.wav\n"
-    "       quorlin-host render --batch LIST [--jobs N] [--log FILE] [--shard K/N] [--plugin PATH]\n"
-    "                               [--quiet]\n"
+    "       quorlin-host render --batch LIST [--jobs N] [--log FILE] [--shard K/N]\n"
+    "                           [--plugin PATH] [--quiet]\n"
     "Renders a Standard MIDI File (format 0 or 1) through a VST 2 instrument into a WAV file,\n"
     "or each line of a batch list with the module loaded once.\n"
     "\n"
