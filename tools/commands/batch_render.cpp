@@ -17,7 +17,7 @@
 #include "tools/commands/instance_gate.h"
 #include "tools/commands/song_render.h"
 #include "tools/commands/interrupt.h"
-#include "tools/hosting/module_library.h"
+#include "tools/hosting/instrument_plugin.h"
 #include "tools/system/system_services.h"
 #include "tools/system/tool_error.h"
 
@@ -26,11 +26,11 @@ namespace {
 // What the jobs share: the list, read a line at a time in its order, the
 // instances, the report, and what ended the batch early.
 struct BatchWork {
-  BatchWork(BatchList& list, InstanceGate& instances, BatchReport& report)
-      : list(list), instances(instances), report(report) {}
+  BatchWork(BatchList& list, std::vector<std::string> filesRead, InstanceGate& instances, BatchReport& report)
+      : list(list), filesRead(std::move(filesRead)), instances(instances), report(report) {}
 
   BatchList& list;
-  std::vector<std::string> filesRead;  // besides each song's input: the module, the list and the log
+  std::vector<std::string> filesRead;  // besides each song's input: the plug-in's files, the list and the log
   InstanceGate& instances;
   BatchReport& report;
   std::mutex listMutex;              // guards the list and `failure`
@@ -100,17 +100,16 @@ int64_t songsAhead(const RenderOptions& options) {
 
 }  // namespace
 
-int renderBatch(const RenderOptions& options, const std::string& modulePath) {
+int renderBatch(const RenderOptions& options, const std::string& pluginName) {
   BatchList list(options.batchListPath, options.shard);
-  const ModuleLibrary module(modulePath);
-  InstanceGate instances(module);
+  const std::unique_ptr<InstrumentPlugin> plugin = loadInstrumentPlugin(pluginName);
+  InstanceGate instances(*plugin);
   std::unique_ptr<BatchLog> log;
   if (!options.logPath.empty()) log = std::make_unique<BatchLog>(options.logPath);
   const bool fromStandardInput = options.batchListPath == "-";
   BatchReport report(fromStandardInput ? "standard input" : options.batchListPath, songsAhead(options), options.quiet,
                      log.get());
-  BatchWork work(list, instances, report);
-  work.filesRead.push_back(modulePath);
+  BatchWork work(list, plugin->files(), instances, report);
   if (!fromStandardInput) work.filesRead.push_back(options.batchListPath);
   if (log && !log->toStandardOutput()) work.filesRead.push_back(options.logPath);
 

@@ -6,7 +6,7 @@ namespace {
 
 std::string number(long long value) { return std::to_string(value); }
 
-const char* canDoValue(VstIntPtr answer) {
+const char* canDoValue(int64_t answer) {
   if (answer > 0) return "true";
   if (answer < 0) return "false";
   return "null";
@@ -14,7 +14,7 @@ const char* canDoValue(VstIntPtr answer) {
 
 }  // namespace
 
-std::string describeAsJson(const PluginDescription& plugin) {
+std::string describeAsJson(const Vst2Description& plugin) {
   std::string json = "{\n";
   const auto field = [&](const std::string& name, const std::string& value, bool last = false) {
     json += "  " + jsonString(name) + ": " + value + (last ? "\n" : ",\n");
@@ -24,18 +24,18 @@ std::string describeAsJson(const PluginDescription& plugin) {
   field("vendor", jsonString(plugin.vendor));
   field("product", jsonString(plugin.product));
   field("vendorVersion", number(plugin.vendorVersion));
-  field("uniqueId", jsonString(fourCharacters(plugin.uniqueId)));
+  field("uniqueId", jsonString(plugin.uniqueIdText));
   field("uniqueIdNumber", number(plugin.uniqueId));
   field("version", number(plugin.version));
   field("vstVersion", number(plugin.vstVersion));
   field("category", number(plugin.category));
-  field("categoryName", jsonString(categoryName(plugin.category)));
+  field("categoryName", jsonString(plugin.categoryName));
   field("inputs", number(plugin.inputs));
   field("outputs", number(plugin.outputs));
   std::string flags;
-  for (const std::string& name : flagNames(plugin.flags)) flags += (flags.empty() ? "" : ", ") + jsonString(name);
+  for (const std::string& name : plugin.flags) flags += (flags.empty() ? "" : ", ") + jsonString(name);
   field("flags", "[" + flags + "]");
-  field("unnamedFlags", number(unnamedFlags(plugin.flags)));
+  field("unnamedFlags", number(plugin.unnamedFlags));
   field("initialDelay", number(plugin.initialDelay));
   field("tailSize", number(plugin.tailSize));
 
@@ -56,7 +56,7 @@ std::string describeAsJson(const PluginDescription& plugin) {
   }
 
   std::string parameters;
-  for (const ParameterDescription& parameter : plugin.parameters) {
+  for (const Vst2Parameter& parameter : plugin.parameters) {
     parameters += (parameters.empty() ? "\n    " : ",\n    ");
     parameters += "{\"name\": " + jsonString(parameter.name) + ", \"label\": " + jsonString(parameter.label) +
                   ", \"display\": " + jsonString(parameter.display) + "}";
@@ -64,13 +64,13 @@ std::string describeAsJson(const PluginDescription& plugin) {
   field("parameters", "[" + parameters + (parameters.empty() ? "]" : "\n  ]"));
 
   std::string canDo;
-  for (const CanDoAnswer& answer : plugin.canDo) {
+  for (const Vst2CanDo& answer : plugin.canDo) {
     canDo += (canDo.empty() ? "\n    " : ",\n    ") + jsonString(answer.question) + ": " + canDoValue(answer.answer);
   }
   field("canDo", "{" + canDo + (canDo.empty() ? "}" : "\n  }"));
 
   std::string pins;
-  for (const PinDescription& pin : plugin.outputPins) {
+  for (const Vst2Pin& pin : plugin.outputPins) {
     pins += (pins.empty() ? "\n    " : ",\n    ");
     if (!pin.described) {
       pins += "null";

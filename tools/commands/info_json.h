@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "tools/commands/plugin_description.h"
+#include "tools/hosting/instrument_description.h"
 
 // The whole object, indented, ending with a line end.
-std::string describeAsJson(const PluginDescription& plugin);
+std::string describeAsJson(const Vst2Description& plugin);

@@ -12,19 +12,22 @@ const char* const kRenderHelp =
     "usage: quorlin-host render [options] IN.mid OUT.wav\n"
     "       quorlin-host render --batch LIST [--jobs N] [--log FILE] [--shard K/N]\n"
     "                           [--plugin PATH] [--quiet]\n"
-    "Renders a Standard MIDI File (format 0 or 1) through a VST 2 instrument into a WAV file,\n"
-    "or each line of a batch list with the module loaded once.\n"
+    "Renders a Standard MIDI File (format 0 or 1) through a VST 2 or LV2 instrument into a WAV\n"
+    "file, or each line of a batch list with the plug-in loaded once.\n"
     "\n"
-    "  --plugin PATH     the VST 2 module (default: the Quorlin module beside this program)\n"
+    "  --plugin PATH     the VST 2 module, or the LV2 plug-in's bundle folder or URI\n"
+    "                    (default: the Quorlin module beside this program)\n"
     "  --rate HZ         sample rate, 1000 to 768000 (default 44100)\n"
     "  --block N         frames per processing block, 1 to 65536 (default 512)\n"
-    "  --program P       program to select (default 0)\n"
-    "  --param I=V       set parameter I to V (0 to 1) before the program is applied again\n"
-    "                    (repeatable)\n"
-    "  --preset FILE     load an .fxp program or .fxb bank first; --program and --param then\n"
-    "                    change what it set\n"
+    "  --program P       program to select (default 0; VST 2)\n"
+    "  --param I=V       set parameter I to V (0 to 1) before the program is applied again;\n"
+    "                    for LV2, I is a control port's symbol or index and V within its\n"
+    "                    range (repeatable)\n"
+    "  --preset FILE     load an .fxp program or .fxb bank first (VST 2), or an LV2 preset's\n"
+    "                    URI or bundle folder; --program and --param then change what it set\n"
     "  --save FILE       save the state rendered as FILE.fxp (the current program) or\n"
-    "                    FILE.fxb (every program), as a chunk where the plug-in has chunks\n"
+    "                    FILE.fxb (every program), as a chunk where the plug-in has chunks;\n"
+    "                    for LV2, as the preset bundle NAME.preset.lv2\n"
     "  --tail SECONDS    silence rendered after the last event, 0 to 3600 (default 1.0); or\n"
     "  --tail auto       until the output has stayed below -120 dBFS for 0.1 s, at most 30 s\n"
     "  --format F        f32 (IEEE float), s16 or s24 (clipped at full scale); default f32\n"
@@ -47,7 +50,7 @@ const char* const kRenderHelp =
     "existing OUT stays as it was until then. OUT may not be a folder or a file read.\n"
     "\n"
     "Exit status: 0 done, 1 the WAV or preset file or the log could not be written, 2 bad\n"
-    "usage, a bad MIDI file or preset, or an output or log refused, 3 the module could not be\n"
+    "usage, a bad MIDI file or preset, or an output or log refused, 3 the plug-in could not be\n"
     "loaded or started, 4 some lines of a batch failed, 130 interrupted (no unfinished file is\n"
     "left).\n";
 
@@ -149,7 +152,7 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
     } else if (name == "--quiet") {
       options.quiet = true;
     } else if (name == "--plugin") {
-      options.modulePath = value;
+      options.pluginName = value;
     } else if (name == "--batch") {
       options.batchListPath = value;
     } else if (name == "--jobs") {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tools/commands/batch_list.h"
-#include "tools/hosting/plugin_session.h"
+#include "tools/hosting/instrument.h"
 #include "tools/files/wav_writer.h"
 
 // How long to render past the last event: a fixed time, or until the
@@ -34,7 +34,7 @@ struct SongSettings {
 struct RenderOptions {
   bool help = false;
   bool quiet = false;
-  std::string modulePath;     // the default module when empty
+  std::string pluginName;     // the default plug-in when empty
   std::string batchListPath;  // a batch list ("-": standard input); a single render of `song` when empty
   int jobs = 0;               // songs rendered at once in a batch; 0: one per processor core
   std::string logPath;        // a batch's result log ("-": standard output); none when empty

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 // The folder that holds the running executable, without a trailing separator.
@@ -45,6 +46,13 @@ std::string replaceFile(const std::string& from, const std::string& to);
 // closed (or the user logs off), with no signal: runs `cleanUp` first. On other
 // systems the terminal closing sends SIGHUP instead, and this does nothing.
 void onConsoleClose(void (*cleanUp)());
+
+#ifndef _WIN32
+// Runs `work` with standard error (the file descriptor, so a library's own
+// prints too) going to a file, and returns what was written there. For
+// libraries that report problems only by printing them.
+std::string captureStandardError(const std::function<void()>& work);
+#endif
 
 #ifdef _WIN32
 // The running executable's file name, such as "quorlin-host.exe".

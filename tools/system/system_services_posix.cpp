@@ -59,3 +59,34 @@ FileIdentity identifyFile(const std::string& path) {
 }
 
 void onConsoleClose(void (*)()) {}
+
+std::string captureStandardError(const std::function<void()>& work) {
+  std::fflush(stderr);
+  std::FILE* capture = std::tmpfile();
+  const int saved = capture != nullptr ? dup(STDERR_FILENO) : -1;
+  if (saved < 0 || dup2(fileno(capture), STDERR_FILENO) < 0) {
+    if (saved >= 0) close(saved);
+    if (capture != nullptr) std::fclose(capture);
+    work();
+    return "";
+  }
+  const auto restore = [&] {
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+  };
+  try {
+    work();
+  } catch (...) {
+    restore();
+    std::fclose(capture);
+    throw;
+  }
+  restore();
+  std::string text;
+  std::rewind(capture);
+  char buffer[4096];
+  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, capture)) > 0;) text.append(buffer, got);
+  std::fclose(capture);
+  return text;
+}
