@@ -57,7 +57,9 @@ void SynthPlugin::setParameter(int32_t index, float value) {
   if (isParameterIndex(index)) current().values[index] = value;
 }
 
-float SynthPlugin::getParameter(int32_t index) { return isParameterIndex(index) ? current().values[index].load() : 0.0f; }
+float SynthPlugin::getParameter(int32_t index) {
+  return isParameterIndex(index) ? current().values[index].load() : 0.0f;
+}
 
 void SynthPlugin::process(float**, float** outputs, int32_t sampleFrames) {
   if (sampleFrames <= 0 || !outputs) return;

@@ -1,10 +1,10 @@
-// A host that does everything at once: its audio thread renders and
-// automates every parameter (setting and reading them back), a second thread
-// changes programs and parameters, loads bank and program chunks and sends
-// knob releases as fast as it can, and its interface thread (which draws with
-// OpenGL itself) opens, idles and closes the editor in fresh X windows. Built with -fsanitize=thread (scripts/test.sh tsan) this
-// is where a data race among the three threads shows; in every build each
-// sample must stay finite and the X connection free of errors.
+// A host that does everything at once: its audio thread renders and sets and
+// reads parameters, a second thread changes programs and parameters, loads
+// chunks and sends knob releases as fast as it can, and its interface thread
+// (which draws with OpenGL itself) opens, idles and closes the editor in fresh
+// X windows. Built with -fsanitize=thread (scripts/test.sh tsan) this is where
+// a data race among the three threads shows; in every build each sample must
+// stay finite and the X connection free of errors.
 #include "editor_host.h"
 // After GoogleTest, which editor_host.h includes.
 #include <atomic>
@@ -43,36 +43,25 @@ class BusyHost : public ::testing::Test {
     prepareSong(effect, kSong);
     // Two banks that make another program current, and one program.
     for (const auto& [program, isPreset] : {std::pair<int, int>{1, 0}, {3, 0}, {2, 1}}) {
-      dispatch(effSetProgram, nullptr, program);
-      void* data = nullptr;
-      const auto size = static_cast<size_t>(effect->dispatcher(effect, effGetChunk, isPreset, 0, &data, 0.0f));
-      const uint8_t* bytes = static_cast<const uint8_t*>(data);
-      chunks.push_back({isPreset, std::vector<uint8_t>(bytes, bytes + size)});
+      effect->dispatcher(effect, effSetProgram, 0, program, nullptr, 0.0f);
+      uint8_t* data = nullptr;
+      const VstIntPtr size = effect->dispatcher(effect, effGetChunk, isPreset, 0, &data, 0.0f);
+      chunks.emplace_back(isPreset, std::vector<uint8_t>(data, data + size));
     }
   }
   void TearDown() override {
     if (effect) effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
   }
 
-  VstIntPtr dispatch(VstInt32 opcode, void* ptr = nullptr, VstIntPtr value = 0) {
-    return effect->dispatcher(effect, opcode, 0, value, ptr, 0.0f);
-  }
-  void loadChunk(size_t which) {
-    Chunk& chunk = chunks[which % chunks.size()];
-    effect->dispatcher(effect, effSetChunk, chunk.isPreset, static_cast<VstIntPtr>(chunk.bytes.size()),
-                       chunk.bytes.data(), 0.0f);
+  VstIntPtr dispatch(VstInt32 opcode, void* ptr = nullptr) {
+    return effect->dispatcher(effect, opcode, 0, 0, ptr, 0.0f);
   }
   void idle(int times) {
     for (int i = 0; i < times; ++i) dispatch(effEditIdle);
   }
 
-  struct Chunk {
-    int isPreset;
-    std::vector<uint8_t> bytes;
-  };
-
   HostDisplay host;
-  std::vector<Chunk> chunks;
+  std::vector<std::pair<int, std::vector<uint8_t>>> chunks;  // isPreset, blob
   SynthPlugin* plugin = nullptr;
   AEffect* effect = nullptr;
 };
@@ -101,7 +90,8 @@ TEST_F(BusyHost, RendersChangesProgramsAndOpensTheEditorAtOnce) {
     for (long step = 0; !done; ++step) {
       for (int index = 0; index < 8; ++index) effect->setParameter(effect, index, hostValue(step, index));
       effect->dispatcher(effect, effSetProgram, 0, step % 4, nullptr, 0.0f);
-      loadChunk(static_cast<size_t>(step));
+      auto& [isPreset, blob] = chunks[static_cast<size_t>(step) % chunks.size()];
+      effect->dispatcher(effect, effSetChunk, isPreset, static_cast<VstIntPtr>(blob.size()), blob.data(), 0.0f);
       releaseKnobs(*plugin, step);
       ++changes;
     }

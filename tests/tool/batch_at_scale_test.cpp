@@ -8,19 +8,71 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "json_line.h"
 #include "midi_bytes.h"
 #include "test_folder.h"
 #include "tool_process.h"
 #include "wav_reading.h"
 
 namespace {
+
+struct JsonValue {
+  bool isNull = false;
+  std::string text;  // a string's characters, or a number as written
+  double number = 0.0;
+};
+using JsonObject = std::map<std::string, JsonValue>;
+
+// A log line read strictly, as a driver would read it: a flat object of
+// strings (with the escapes the log writes), numbers and nulls, and nothing
+// after it. Null when the line is anything else.
+std::optional<JsonObject> jsonObject(const std::string& line) {
+  size_t at = 0;
+  const auto take = [&](char c) {
+    while (at < line.size() && line[at] == ' ') ++at;
+    return at < line.size() && line[at] == c && ++at;
+  };
+  const auto string = [&](std::string& out) {
+    for (; at < line.size() && line[at] != '"'; ++at) {
+      if (line.compare(at, 4, "\\u00") == 0 && at + 6 <= line.size()) {
+        out += static_cast<char>(std::stoi(line.substr(at + 4, 2), nullptr, 16));
+        at += 5;
+      } else {
+        out += line[at] == '\\' && at + 1 < line.size() && std::strchr("\"\\", line[at + 1]) ? line[++at] : line[at];
+      }
+    }
+    return take('"');
+  };
+  JsonObject fields;
+  if (!take('{')) return std::nullopt;
+  do {
+    std::string name;
+    JsonValue value;
+    if (!take('"') || !string(name) || !take(':')) return std::nullopt;
+    if (take('"')) {
+      if (!string(value.text)) return std::nullopt;
+    } else if (line.compare(at, 4, "null") == 0) {
+      value.isNull = true;
+      at += 4;
+    } else {
+      char* end = nullptr;
+      value.number = std::strtod(line.c_str() + at, &end);
+      value.text = line.substr(at, static_cast<size_t>(end - line.c_str()) - at);
+      at += value.text.size();
+      if (value.text.empty() || value.text.find_first_not_of("-+.eE0123456789") != std::string::npos) return {};
+    }
+    if (!fields.emplace(name, value).second) return std::nullopt;
+  } while (take(','));
+  if (!take('}') || at != line.size()) return std::nullopt;
+  return fields;
+}
 
 class BatchAtScale : public ::testing::Test {
  protected:
@@ -47,12 +99,9 @@ class BatchAtScale : public ::testing::Test {
   std::map<int64_t, JsonObject> readLog(const std::string& text) const {
     std::map<int64_t, JsonObject> records;
     for (const std::string& line : linesOf(text)) {
-      const std::optional<JsonObject> record = JsonLineReader(line).object();
-      if (!record) {
-        ADD_FAILURE() << "not a JSON object: " << line;
-        continue;
-      }
-      records[static_cast<int64_t>(record->at("line").number)] = *record;
+      const std::optional<JsonObject> record = jsonObject(line);
+      EXPECT_TRUE(record) << "not a JSON object: " << line;
+      if (record) records[static_cast<int64_t>(record->at("line").number)] = *record;
     }
     return records;
   }
@@ -67,13 +116,12 @@ TEST_F(BatchAtScale, AListFromAPipeRendersItsFirstSongBeforeTheProducerEnds) {
   // file before it writes the next and ends: a batch that read the whole
   // list first would leave it waiting.
   const std::string first = folder_.file("first.wav");
-  const std::string producer = writeList("producer.sh", "printf '%s' '" + songLine("first.wav", 1) +
-                                                            "'\ni=0\nwhile [ ! -e " + first + " ] && [ $i -lt 300 ]; "
-                                                            "do sleep 0.1; i=$((i+1)); done\n[ -e " + first +
-                                                            " ] && echo seen > " + folder_.file("seen") +
-                                                            "\nprintf '%s' '" + songLine("second.wav", 2) + "'\n");
+  const std::string producer =
+      writeList("producer.sh", "printf '%s' '" + songLine("first.wav", 1) + "'\nfor i in $(seq 300); do [ -e " +
+                                   first + " ] && echo seen >" + folder_.file("seen") + " && break; sleep 0.1; done\n" +
+                                   "printf '%s' '" + songLine("second.wav", 2) + "'\n");
   const std::string command = "sh " + producer + " | ./" + QUORLIN_HOST_FILE + " render --quiet --plugin " +
-                              PROBE_PLUGIN_FILE + " --batch - 2>" + folder_.file("err");
+                              PROBE_PLUGIN_FILE + " --batch -";
   EXPECT_EQ(std::system(command.c_str()), 0);
   EXPECT_TRUE(folder_.exists("seen")) << "the first song was not written while the producer waited";
   EXPECT_TRUE(folder_.exists("second.wav"));
@@ -93,6 +141,7 @@ TEST_F(BatchAtScale, TheLogHasAWholeJsonObjectForEachFinishedLineMatchingItsSong
 
   for (const auto& [line, output] : {std::pair<int64_t, std::string>{2, "a.wav"}, {5, "c.wav"}}) {
     const JsonObject& record = records[line];
+    EXPECT_EQ(record.size(), 10u);
     const Bytes wav = folder_.read(output);
     const std::vector<float> samples = floatSamples(wav);
     float peak = 0.0f;
@@ -107,7 +156,6 @@ TEST_F(BatchAtScale, TheLogHasAWholeJsonObjectForEachFinishedLineMatchingItsSong
     // Within the nine significant digits the log gives.
     EXPECT_NEAR(record.at("peakDbfs").number, 20.0 * std::log10(static_cast<double>(peak)), 1e-6);
     EXPECT_EQ(record.at("samplesOverFullScale").number, static_cast<double>(over));
-    EXPECT_GE(record.at("renderSeconds").number, 0.0);
     EXPECT_TRUE(record.at("reason").isNull);
   }
   const std::vector<std::string> errors = linesOf(run.err);
@@ -175,15 +223,7 @@ TEST_F(BatchAtScale, ShardsAndParallelPipeJobsTogetherWriteTheWholeBatch) {
                               folder_.file("part{#}.jsonl") + " <" + list;
   EXPECT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(takeOutputs(), whole);
-  size_t parts = 0, records = 0;
-  for (const std::string& name : folder_.names()) {
-    if (name.rfind("part", 0) != 0) continue;
-    const Bytes part = folder_.read(name);
-    ++parts;
-    records += readLog(std::string(part.begin(), part.end())).size();
-  }
-  EXPECT_GE(parts, 2u) << "one process took the whole list";
-  EXPECT_EQ(records, outputs.size());
+  EXPECT_TRUE(folder_.exists("part2.jsonl")) << "one process took the whole list";
 #endif
 }
 

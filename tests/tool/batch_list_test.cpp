@@ -21,7 +21,8 @@ std::vector<BatchLine> readList(const std::string& text, const BatchShard& shard
 }
 
 TEST(BatchList, SkipsBlankAndCommentLinesAndKeepsLineNumbers) {
-  const std::vector<BatchLine> lines = readList("# songs\n\n a.mid  a.wav --rate 48000\r\n\t\r\n   # later\nb.mid b.wav");
+  const std::vector<BatchLine> lines =
+      readList("# songs\n\n a.mid  a.wav --rate 48000\r\n\t\r\n   # later\nb.mid b.wav");
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].number, 3);
   EXPECT_EQ(lines[0].words, (Words{"a.mid", "a.wav", "--rate", "48000"}));
@@ -39,8 +40,8 @@ TEST(BatchList, QuotesHoldBlanksAnywhereInAWordAndBackslashesAreKept) {
 }
 
 TEST(BatchList, ShardsCountEveryLineOfTheListAndOverlongLinesAreTheirLinesFault) {
-  const std::string overlong(LineReader::kLongestLine + 1, 'x');
-  const std::string text = "a.mid a.wav\n# note\nb.mid b.wav\n\n" + overlong + "\nc.mid c.wav\n";
+  const std::string text = "a.mid a.wav\n# note\nb.mid b.wav\n\n" + std::string(LineReader::kLongestLine + 1, 'x') +
+                           "\nc.mid c.wav\n";
   const struct {
     BatchShard shard;
     std::vector<int64_t> numbers;

@@ -31,7 +31,9 @@ void splitWords(const std::string& text, BatchLine& line) {
 }
 
 const std::string& refuseFolder(const std::string& path) {
-  if (path != "-" && identifyFile(path).isDirectory) throw ToolError(kExitBadInput, path + ": is a folder, not a batch list");
+  if (path != "-" && identifyFile(path).isDirectory) {
+    throw ToolError(kExitBadInput, path + ": is a folder, not a batch list");
+  }
   return path;
 }
 

@@ -11,7 +11,9 @@ LineReader::LineReader(const std::string& path, const std::string& what) : path_
     return;
   }
   stream_ = std::fopen(path.c_str(), "rb");
-  if (stream_ == nullptr) throw ToolError(kExitBadInput, path + ": cannot open the " + what + ": " + std::strerror(errno));
+  if (stream_ == nullptr) {
+    throw ToolError(kExitBadInput, path + ": cannot open the " + what + ": " + std::strerror(errno));
+  }
 }
 
 LineReader::~LineReader() {
