@@ -1,7 +1,6 @@
 #include "tools/commands/batch_render.h"
 
 #include <algorithm>
-#include <atomic>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -9,6 +8,7 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tools/commands/batch_list.h"
@@ -33,20 +33,18 @@ struct BatchWork {
   std::vector<std::string> filesRead;  // besides each song's input: the plug-in's files, the list and the log
   InstanceGate& instances;
   BatchReport& report;
-  std::mutex listMutex;              // guards the list and `failure`
-  std::exception_ptr failure;        // the list could not be read or the log written
-  std::atomic<bool> failed{false};
+  std::mutex listMutex;        // guards the list and `failure`
+  std::exception_ptr failure;  // the list could not be read or the log written: the batch ends
 };
 
 bool takeLine(BatchWork& work, BatchLine& line) {
   const std::lock_guard<std::mutex> lock(work.listMutex);
-  return !work.failed && work.list.next(line);
+  return !work.failure && work.list.next(line);
 }
 
 void endBatch(BatchWork& work, std::exception_ptr failure) {
   const std::lock_guard<std::mutex> lock(work.listMutex);
   if (!work.failure) work.failure = failure;
-  work.failed = true;
 }
 
 // Renders one line; any failure is the line's, reported, and the batch goes
