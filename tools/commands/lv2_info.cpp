@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "tools/commands/info_json.h"
+#include "tools/commands/json_text.h"
 #include "tools/commands/song_render.h"
 
 namespace {

@@ -1,14 +1,16 @@
 // The command line of `quorlin-host render`, and the lines of a batch list.
 //
-// A render has options of the command (the module, --batch, --jobs, --quiet)
-// and options of the song (rate, block size, program, parameters, preset,
-// tail, format, saved preset), which a batch list gives line by line.
+// A render has options of the command (the module, --batch, --jobs, --log,
+// --shard, --quiet) and options of the song (rate, block size, program,
+// parameters, preset, tail, format, saved preset), which a batch list gives
+// line by line.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "tools/commands/batch_list.h"
 #include "tools/hosting/instrument.h"
 #include "tools/files/wav_writer.h"
 
@@ -35,6 +37,8 @@ struct RenderOptions {
   std::string pluginName;     // the default plug-in when empty
   std::string batchListPath;  // a batch list ("-": standard input); a single render of `song` when empty
   int jobs = 0;               // songs rendered at once in a batch; 0: one per processor core
+  std::string logPath;        // a batch's result log ("-": standard output); none when empty
+  BatchShard shard;           // the lines of the list this batch renders
   SongSettings song;
 };
 

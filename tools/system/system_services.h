@@ -23,6 +23,7 @@ std::FILE* createNewFile(const std::string& path, bool& nameTaken, std::string& 
 struct FileIdentity {
   bool exists = false;
   bool isDirectory = false;
+  bool isRegularFile = false;  // not a folder, pipe or device: it can be read twice
   bool identified = false;  // volume and file are known
   uint64_t volume = 0;
   uint64_t file = 0;
@@ -32,6 +33,10 @@ FileIdentity identifyFile(const std::string& path);
 inline bool sameFile(const FileIdentity& a, const FileIdentity& b) {
   return a.identified && b.identified && a.volume == b.volume && a.file == b.file;
 }
+
+// Cuts an open file back to its first `size` bytes. Returns an empty string,
+// or the system's reason for failing.
+std::string cutFile(std::FILE* stream, uint64_t size);
 
 // Gives the finished file `from` the name `to`, replacing any file of that name.
 // Returns an empty string, or the system's reason for failing.

@@ -24,6 +24,10 @@ std::string replaceFile(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0 ? std::string() : std::strerror(errno);
 }
 
+std::string cutFile(std::FILE* stream, uint64_t size) {
+  return ftruncate(fileno(stream), static_cast<off_t>(size)) == 0 ? std::string() : std::strerror(errno);
+}
+
 std::FILE* createNewFile(const std::string& path, bool& nameTaken, std::string& failure) {
   // O_EXCL fails on any existing name, a dangling link included.
   const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -47,6 +51,7 @@ FileIdentity identifyFile(const std::string& path) {
   if (stat(path.c_str(), &status) != 0) return identity;
   identity.exists = true;
   identity.isDirectory = S_ISDIR(status.st_mode);
+  identity.isRegularFile = S_ISREG(status.st_mode);
   identity.identified = true;
   identity.volume = static_cast<uint64_t>(status.st_dev);
   identity.file = static_cast<uint64_t>(status.st_ino);
