@@ -1,23 +1,20 @@
 #!/usr/bin/env bash
-# `quorlin-host play` over JACK, with no sound card: each case starts a jackd
-# of its own on the dummy backend (a name of its own in JACK_DEFAULT_SERVER,
-# stopped by its process id; synchronous, so that on a busy machine a late
-# client delays the cycle instead of missing it), and tests/live/live_test_clients plays MIDI
-# into play from a port flagged physical (so play's autoconnection finds it)
+# `quorlin-host play` over JACK with no sound card. Each case starts a jackd of
+# its own on the dummy backend (its own name in JACK_DEFAULT_SERVER, stopped
+# by its process id; synchronous, so that on a busy machine a late client
+# delays the cycle instead of missing it). tests/live/live_test_clients plays
+# MIDI into play from a port flagged physical, which appears while play runs,
 # and records play's outputs. JACK hands data on within the cycle (player,
-# then play, then recorder), so the recording is shifted by 0 frames against
-# the song: it must equal `quorlin-host render` of the same song, with the
-# period as the block size, byte for byte. play runs with
-# tests/live/audio_thread_allocations preloaded each time, and its audio
-# thread must allocate nothing.
+# play, recorder), so the recording is shifted by 0 frames against the song:
+# it must equal `quorlin-host render` of the song with the period as the block
+# size, byte for byte. tests/live/audio_thread_allocations is preloaded into
+# play, whose audio thread must allocate nothing.
 # Usage: scripts/test-live.sh [BUILD_DIR]   (default build/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(cd "${1:-build}" && pwd)
 scratch=$(mktemp -d)
-rate=48000
-server_pid="" play_pid=""
-failures=0
+rate=48000 server_pid="" play_pid="" failures=0
 
 fail() {
   echo "test-live: FAIL: $*" >&2
@@ -25,18 +22,10 @@ fail() {
 }
 
 stop_server() {
-  [ -n "$server_pid" ] || return 0
-  kill "$server_pid" 2>/dev/null || true
-  wait "$server_pid" 2>/dev/null || true
+  [ -z "$server_pid" ] || { kill "$server_pid" && wait "$server_pid"; } 2>/dev/null || true
   server_pid=""
 }
-
-cleanup() {
-  [ -z "$play_pid" ] || kill -KILL "$play_pid" 2>/dev/null || true
-  stop_server
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
+trap '[ -z "$play_pid" ] || kill -KILL "$play_pid" 2>/dev/null; stop_server; rm -rf "$scratch"' EXIT
 
 start_server() { # PERIOD
   export JACK_DEFAULT_SERVER="quorlin-live-$$-$1"
@@ -46,8 +35,7 @@ start_server() { # PERIOD
   jack_wait -w -t 10 >/dev/null 2>&1
 }
 
-# Starts play and waits until it has made its connections, and found no MIDI
-# source: the player's port appears while it runs.
+# Starts play and waits for its connections: no MIDI source yet.
 start_play() {
   LD_PRELOAD="$build/audio_thread_allocations.so" QUORLIN_ALLOCATION_REPORT="$scratch/allocations" \
     "$build/quorlin-host" play --no-editor --name instrument >"$scratch/play.out" 2>"$scratch/play.err" &
@@ -58,19 +46,14 @@ start_play() {
   done
 }
 
-# Waits for play to end; its exit status in play_status.
-wait_play() {
-  play_status=0
-  wait "$play_pid" || play_status=$?
+wait_play() { # CASE EXPECTED-STATUS ("0" or "non-zero")
+  local status=0
+  wait "$play_pid" || status=$?
   play_pid=""
-}
-
-stop_play() { # CASE: Ctrl-C must end play with status 0, its audio thread having allocated nothing
-  kill -INT "$play_pid"
-  wait_play
-  [ "$play_status" -eq 0 ] || fail "$1: play ended with status $play_status: $(cat "$scratch/play.err")"
-  [ "$(cat "$scratch/allocations" 2>/dev/null)" = "1 0" ] ||
-    fail "$1: audio threads and their allocations: '$(cat "$scratch/allocations" 2>/dev/null)', not '1 0'"
+  [ "$2" = non-zero ] && [ "$status" -ne 0 ] && return
+  [ "$2" = 0 ] && [ "$status" -eq 0 ] && [ "$(cat "$scratch/allocations")" = "1 0" ] && return
+  fail "$1: play ended with status $status, audio threads and allocations $(cat "$scratch/allocations"):" \
+    "$(cat "$scratch/play.err")"
 }
 
 clients() { # SONG TAIL OPTIONS...: records into live.wav
@@ -82,7 +65,7 @@ matches_render() { # CASE SONG BLOCK
   cmp -s "$scratch/live.wav" "$scratch/render.wav" || fail "$1: the recording differs from the render"
 }
 
-# Three songs. Ticks of 50.1 frames put events on frames of every kind.
+# Ticks of 50.1 frames put events on frames of every kind.
 python3 - "$scratch" <<'PYTHON'
 import sys
 sys.path.insert(0, "scripts")
@@ -94,8 +77,7 @@ def note(start, length, key, velocity=100):
     return [(start, [0x90, key, velocity]), (start + length, [0x80, key, 0])]
 played = [(3, [0xB0, 7, 110]), (200, [0xB0, 1, 64]), (333, [0xE0, 0, 80]), (555, [0xB0, 10, 20]), (701, [0xE0, 0, 64])]
 played += note(7, 393, 60) + note(61, 639, 64, 90) + note(113, 587, 67, 80) + note(401, 499, 72, 127)
-for step in range(8):
-    played += note(901 + 13 * step, 11, 62 + step, 60 + 8 * step)
+played += sum((note(901 + 13 * step, 11, 62 + step, 60 + 8 * step) for step in range(8)), [])
 song("played.mid", played, 1100)
 song("period_change.mid", note(10, 300, 57) + note(40, 200, 64) + note(1920, 400, 69) + note(1990, 500, 76), 2600)
 song("held.mid", [(50, [0x90, 60, 100])], 480)
@@ -104,8 +86,9 @@ PYTHON
 for period in 64 256 1024; do
   start_server "$period"
   start_play
-  clients played.mid 24000 || fail "period $period: the test clients failed"
-  stop_play "period $period"
+  clients played.mid 24000 >/dev/null || fail "period $period: the test clients failed"
+  kill -INT "$play_pid"
+  wait_play "period $period" 0
   matches_render "period $period" played.mid "$period"
   stop_server
 done
@@ -113,9 +96,10 @@ done
 # The period grows from 256 to 1024 in the silence between the song's halves.
 start_server 256
 start_play
-clients period_change.mid 24000 --period 1024@48000 || fail "period change: the test clients failed"
-stop_play "period change"
-grep -q "now runs at $rate Hz, 1024 frames a period" "$scratch/play.out" || fail "period change: play did not follow it"
+clients period_change.mid 24000 --period 1024@48000 >/dev/null || fail "period change: the test clients failed"
+kill -INT "$play_pid"
+wait_play "period change" 0
+grep -q "now runs at $rate Hz, 1024 frames a period" "$scratch/play.out" || fail "period change: not followed"
 matches_render "period change" period_change.mid 1024
 stop_server
 
@@ -124,22 +108,19 @@ stop_server
 start_server 256
 start_play
 report=$(clients held.mid 96000 --stop "$play_pid") || fail "held note: the test clients failed"
-wait_play
-[ "$play_status" -eq 0 ] || fail "held note: play ended with status $play_status"
+wait_play "held note" 0
 [[ "$report" =~ peak\ 0\.[0-9]+,\ the\ last\ ([0-9]+)\ silent ]] && [ "${BASH_REMATCH[1]}" -ge 256 ] ||
   fail "held note: not sound and then a silent period: $report"
 stop_server
 
-# The server going away ends play within two seconds, with a non-zero status.
+# The server going away ends play within two seconds.
 start_server 256
 start_play
 started=$(date +%s%N)
 stop_server
 for _ in $(seq 40); do kill -0 "$play_pid" 2>/dev/null && sleep 0.05; done
-elapsed_ms=$((($(date +%s%N) - started) / 1000000))
-kill -0 "$play_pid" 2>/dev/null && fail "server gone: play still runs after $elapsed_ms ms"
-wait_play
-[ "$play_status" -ne 0 ] || fail "server gone: play ended with status 0"
+kill -0 "$play_pid" 2>/dev/null && fail "server gone: play still runs after $((($(date +%s%N) - started) / 1000000)) ms"
+wait_play "server gone" non-zero
 
 # No server: one line, and none started.
 export JACK_DEFAULT_SERVER="quorlin-live-$$-none" JACK_NO_START_SERVER=1

@@ -1,9 +1,9 @@
 // Preloaded into quorlin-host play (LD_PRELOAD), counts the heap allocations
-// made on its audio thread, whatever makes them: the host, the plug-in or a
-// library. Like tests/alloc, it counts at the allocator, here malloc and its
-// kin, since the plug-in's operator new ends there too. The audio thread is
-// the one that play names "quorlin audio" when JACK starts it. At exit, the
-// file $QUORLIN_ALLOCATION_REPORT gets "THREADS ALLOCATIONS".
+// made on its audio thread by anything, the host, the plug-in or a library.
+// Like tests/alloc it counts at the allocator: here malloc and its kin, where
+// every operator new ends. The audio thread is the one play names "quorlin
+// audio". At exit, the file $QUORLIN_ALLOCATION_REPORT gets the number of
+// threads so named and of their allocations: "THREADS ALLOCATIONS".
 #include <dlfcn.h>
 #include <pthread.h>
 
@@ -13,12 +13,12 @@
 #include <cstdlib>
 #include <cstring>
 
-extern "C" {
-void* __libc_malloc(size_t size);
-void* __libc_calloc(size_t count, size_t size);
-void* __libc_realloc(void* block, size_t size);
-void* __libc_memalign(size_t alignment, size_t size);
-}
+#define EXPORTED extern "C" __attribute__((visibility("default")))
+
+extern "C" void* __libc_malloc(size_t size);
+extern "C" void* __libc_calloc(size_t count, size_t size);
+extern "C" void* __libc_realloc(void* block, size_t size);
+extern "C" void* __libc_memalign(size_t alignment, size_t size);
 
 namespace {
 
@@ -27,55 +27,36 @@ std::atomic<unsigned long> audioThreads{0};
 std::atomic<unsigned long> allocations{0};
 
 void count() {
-  if (onAudioThread) allocations.fetch_add(1);
+  if (onAudioThread) ++allocations;
 }
 
 __attribute__((destructor)) void report() {
   const char* path = std::getenv("QUORLIN_ALLOCATION_REPORT");
-  if (path == nullptr) return;
-  if (std::FILE* file = std::fopen(path, "w")) {
-    std::fprintf(file, "%lu %lu\n", audioThreads.load(), allocations.load());
-    std::fclose(file);
-  }
+  std::FILE* file = path != nullptr ? std::fopen(path, "w") : nullptr;
+  if (file == nullptr) return;
+  std::fprintf(file, "%lu %lu\n", audioThreads.load(), allocations.load());
+  std::fclose(file);
 }
 
 }  // namespace
 
-extern "C" {
-
-__attribute__((visibility("default"))) int pthread_setname_np(pthread_t thread, const char* name) {
+EXPORTED int pthread_setname_np(pthread_t thread, const char* name) {
   using Setter = int (*)(pthread_t, const char*);
-  static const Setter setName = reinterpret_cast<Setter>(dlsym(RTLD_NEXT, "pthread_setname_np"));
+  static const auto setName = reinterpret_cast<Setter>(dlsym(RTLD_NEXT, "pthread_setname_np"));
   const int result = setName(thread, name);
   if (pthread_equal(thread, pthread_self()) && std::strcmp(name, "quorlin audio") == 0) {
-    audioThreads.fetch_add(1);
+    ++audioThreads;
     onAudioThread = true;
   }
   return result;
 }
 
-__attribute__((visibility("default"))) void* malloc(size_t size) {
-  count();
-  return __libc_malloc(size);
-}
-__attribute__((visibility("default"))) void* calloc(size_t items, size_t size) {
-  count();
-  return __libc_calloc(items, size);
-}
-__attribute__((visibility("default"))) void* realloc(void* block, size_t size) {
-  count();
-  return __libc_realloc(block, size);
-}
-__attribute__((visibility("default"))) void* memalign(size_t alignment, size_t size) {
-  count();
-  return __libc_memalign(alignment, size);
-}
-__attribute__((visibility("default"))) void* aligned_alloc(size_t alignment, size_t size) {
-  return memalign(alignment, size);
-}
-__attribute__((visibility("default"))) int posix_memalign(void** block, size_t alignment, size_t size) {
+EXPORTED void* malloc(size_t size) { return count(), __libc_malloc(size); }
+EXPORTED void* calloc(size_t items, size_t size) { return count(), __libc_calloc(items, size); }
+EXPORTED void* realloc(void* block, size_t size) { return count(), __libc_realloc(block, size); }
+EXPORTED void* memalign(size_t alignment, size_t size) { return count(), __libc_memalign(alignment, size); }
+EXPORTED void* aligned_alloc(size_t alignment, size_t size) { return memalign(alignment, size); }
+EXPORTED int posix_memalign(void** block, size_t alignment, size_t size) {
   *block = memalign(alignment, size);
   return *block != nullptr ? 0 : ENOMEM;
 }
-
-}  // extern "C"

@@ -10,71 +10,66 @@
 
 namespace {
 
-struct Incoming {
-  int64_t frame;
-  std::vector<uint8_t> bytes;
-};
+using Bytes = std::vector<uint8_t>;
+const Bytes kNote = {0x90, 60, 100};
 
 // "start+frames:f,f" for each block, f the events' frames within the block.
-std::string blocksOf(const std::vector<Incoming>& incoming, int32_t period, int32_t blockSize, int32_t capacity = 8) {
-  EventSplitter splitter(capacity);
-  for (const Incoming& message : incoming) {
+std::string blocksOf(const std::vector<std::pair<int64_t, Bytes>>& incoming, int32_t period, int32_t blockSize) {
+  EventSplitter splitter(8);
+  for (const auto& [frame, bytes] : incoming) {
     ScheduledEvent event;
-    if (!readChannelMessage(message.bytes.data(), message.bytes.size(), kAnyChannel, event)) continue;
-    event.frame = message.frame;
+    if (!readChannelMessage(bytes.data(), bytes.size(), kAnyChannel, event)) continue;
+    event.frame = frame;
     splitter.add(event, period);
   }
   std::string blocks;
-  splitter.split(period, blockSize, [&](int32_t start, int32_t frames, const ScheduledEvent* first, const ScheduledEvent* last) {
+  splitter.split(period, blockSize, [&](int32_t start, int32_t frames, const ScheduledEvent* first,
+                                        const ScheduledEvent* last) {
     blocks += (blocks.empty() ? "" : " ") + std::to_string(start) + "+" + std::to_string(frames) + ":";
     for (const ScheduledEvent* event = first; event != last; ++event) {
       blocks += (event == first ? "" : ",") + std::to_string(event->frame - start);
     }
   });
-  if (splitter.dropped() > 0) blocks += " dropped " + std::to_string(splitter.dropped());
-  return blocks;
+  return splitter.dropped() > 0 ? blocks + " dropped " + std::to_string(splitter.dropped()) : blocks;
 }
-
-const std::vector<uint8_t> kNote = {0x90, 60, 100};
 
 TEST(EventSplitter, EventsLandInTheirBlockAtTheirFrame) {
   const struct {
     const char* what;
-    std::vector<Incoming> incoming;
+    std::vector<std::pair<int64_t, Bytes>> incoming;
     int32_t period, blockSize;
-    std::string expected;
+    const char* expected;
   } cases[] = {
       {"one block", {{0, kNote}, {10, kNote}, {63, kNote}}, 64, 64, "0+64:0,10,63"},
-      {"a period of four blocks", {{70, kNote}, {128, kNote}, {255, kNote}}, 256, 64,
-       "0+64: 64+64:6 128+64:0 192+64:63"},
-      {"a period that is no multiple of the block", {{99, kNote}}, 100, 64, "0+64: 64+36:35"},
-      {"frames kept within the period and in order", {{300, kNote}, {5, kNote}}, 256, 128, "0+128: 128+128:127,127"},
-      {"no place left", std::vector<Incoming>(10, {3, kNote}), 64, 64, "0+64:3,3,3,3,3,3,3,3 dropped 2"},
-      {"only whole channel messages", {{1, {0xF8}}, {2, {0x90, 60}}, {3, {0x90, 0x80, 1}}, {4, {0xC0, 5}}}, 16, 16,
+      {"four blocks", {{70, kNote}, {128, kNote}, {255, kNote}}, 256, 64, "0+64: 64+64:6 128+64:0 192+64:63"},
+      {"no multiple of the block", {{99, kNote}}, 100, 64, "0+64: 64+36:35"},
+      {"kept within the period, in order", {{300, kNote}, {5, kNote}}, 256, 128, "0+128: 128+128:127,127"},
+      {"no place left", std::vector<std::pair<int64_t, Bytes>>(10, {3, kNote}), 64, 64,
+       "0+64:3,3,3,3,3,3,3,3 dropped 2"},
+      {"whole channel messages only", {{1, {0xF8}}, {2, {0x90, 60}}, {3, {0x90, 0x80, 1}}, {4, {0xC0, 5}}}, 16, 16,
        "0+16:4"},
   };
-  for (const auto& test : cases) EXPECT_EQ(blocksOf(test.incoming, test.period, test.blockSize), test.expected) << test.what;
+  for (const auto& test : cases) {
+    EXPECT_EQ(blocksOf(test.incoming, test.period, test.blockSize), test.expected) << test.what;
+  }
 }
 
 TEST(EventSplitter, MessagesAreTakenAsAnInstrumentWantsThem) {
   const struct {
-    std::vector<uint8_t> bytes;
+    Bytes bytes;
     int channel;
-    bool taken;
-    std::vector<uint8_t> expected;
+    Bytes expected;  // empty when not taken
   } cases[] = {
-      {{0x93, 60, 0}, kAnyChannel, true, {0x83, 60, 64}},  // note-on of velocity 0: a note-off
-      {{0x93, 60, 1}, 3, true, {0x93, 60, 1}},
-      {{0x93, 60, 1}, 4, false, {}},
-      {{0xE0, 0, 64}, kAnyChannel, true, {0xE0, 0, 64}},
-      {{0xD5, 9}, kAnyChannel, true, {0xD5, 9}},
+      {{0x93, 60, 0}, kAnyChannel, {0x83, 60, 64}},  // note-on of velocity 0: a note-off
+      {{0x93, 60, 1}, 3, {0x93, 60, 1}},
+      {{0x93, 60, 1}, 4, {}},
+      {{0xE0, 0, 64}, kAnyChannel, {0xE0, 0, 64}},
+      {{0xD5, 9}, kAnyChannel, {0xD5, 9}},
   };
   for (const auto& test : cases) {
     ScheduledEvent event;
-    ASSERT_EQ(readChannelMessage(test.bytes.data(), test.bytes.size(), test.channel, event), test.taken);
-    if (test.taken) {
-      EXPECT_EQ(std::vector<uint8_t>(event.bytes, event.bytes + event.size), test.expected);
-    }
+    const bool taken = readChannelMessage(test.bytes.data(), test.bytes.size(), test.channel, event);
+    EXPECT_EQ(taken ? Bytes(event.bytes, event.bytes + event.size) : Bytes(), test.expected);
   }
 }
 

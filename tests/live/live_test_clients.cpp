@@ -1,17 +1,12 @@
-// The other end of `quorlin-host play` in the live tests: two JACK clients in
-// one process. "player" plays a MIDI file's events at their frames from a
-// port flagged physical, as a keyboard's is, so that play connects it by
-// itself; its note-offs go out as note-ons of velocity 0, as many keyboards
-// send them. "recorder" records INSTRUMENT:out_left and out_right from the
-// cycle the song starts in, frame for frame on the server's clock, into a WAV
-// file laid out as `quorlin-host render --format f32` writes one.
-//
+// The other end of `quorlin-host play` in the live tests, two JACK clients.
+// "player" plays a MIDI file's events at their frames from a port flagged
+// physical, as a keyboard's is, note-offs as note-ons of velocity 0.
+// "recorder" records INSTRUMENT:out_left and out_right from the cycle the
+// song starts in, frame for frame, into a WAV file as render writes one.
 //   live_test_clients INSTRUMENT SONG.mid OUT.wav TAIL [--period FRAMES@AT] [--stop PID]
-//
-// The song and TAIL frames after its last event are recorded. --period asks the server for a new period once
-// AT frames are recorded. --stop sends PID a SIGINT once the song is played
-// and records until INSTRUMENT's outputs go, then tells how many frames at
-// the end were silent.
+// It records the song and TAIL frames more; --period asks for a new period
+// once AT frames are recorded; --stop sends PID a SIGINT once the song is
+// played and records until INSTRUMENT's outputs go.
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <signal.h>
@@ -32,19 +27,22 @@
 namespace {
 
 struct Session {
-  jack_client_t* player = nullptr;
-  jack_client_t* recorder = nullptr;
+  jack_client_t* clients[2] = {};  // player, recorder
   jack_port_t* midiOut = nullptr;
   jack_port_t* inputs[2] = {};
   std::vector<ScheduledEvent> song;
-  size_t nextEvent = 0;  // player thread
+  size_t nextEvent = 0;
   std::atomic<bool> armed{false};
   std::atomic<int64_t> start{-1};  // the server's frame the song starts on
-  std::atomic<uint64_t> lateEvents{0};
   std::vector<float> recording[2];
   std::atomic<int64_t> recorded{0};
   bool untilGone = false;
   std::atomic<bool> gone{false};
+
+  // Frames since the song started, at the start of this cycle.
+  int64_t position(jack_client_t* client) const {
+    return static_cast<int32_t>(jack_last_frame_time(client) - static_cast<jack_nframes_t>(start.load()));
+  }
 };
 
 int playSong(jack_nframes_t frames, void* arg) {
@@ -52,32 +50,28 @@ int playSong(jack_nframes_t frames, void* arg) {
   void* buffer = jack_port_get_buffer(session.midiOut, frames);
   jack_midi_clear_buffer(buffer);
   if (!session.armed) return 0;
-  const jack_nframes_t cycle = jack_last_frame_time(session.player);
-  if (session.start < 0) session.start = cycle;
-  const int32_t position = static_cast<int32_t>(cycle - static_cast<jack_nframes_t>(session.start));
+  if (session.start < 0) session.start = jack_last_frame_time(session.clients[0]);
+  const int64_t position = session.position(session.clients[0]);
   for (; session.nextEvent < session.song.size(); ++session.nextEvent) {
     ScheduledEvent event = session.song[session.nextEvent];
-    if (event.frame >= position + static_cast<int64_t>(frames)) break;
-    if (event.frame < position) session.lateEvents++;
+    if (event.frame >= position + frames) break;
     if ((event.bytes[0] & 0xF0) == 0x80) {
       event.bytes[0] = static_cast<uint8_t>(0x90 | (event.bytes[0] & 0x0F));
       event.bytes[2] = 0;
     }
-    const int64_t offset = std::max<int64_t>(event.frame - position, 0);
-    jack_midi_event_write(buffer, static_cast<jack_nframes_t>(offset), event.bytes, event.size);
+    jack_midi_event_write(buffer, static_cast<jack_nframes_t>(event.frame - position), event.bytes, event.size);
   }
   return 0;
 }
 
 int record(jack_nframes_t frames, void* arg) {
   Session& session = *static_cast<Session*>(arg);
-  const int64_t start = session.start;
-  if (start < 0 || session.gone) return 0;
+  if (session.start < 0 || session.gone) return 0;
   if (session.untilGone && jack_port_connected(session.inputs[0]) == 0) {
     session.gone = true;
     return 0;
   }
-  const int64_t position = static_cast<int32_t>(jack_last_frame_time(session.recorder) - static_cast<jack_nframes_t>(start));
+  const int64_t position = session.position(session.clients[1]);
   const int64_t length = static_cast<int64_t>(session.recording[0].size());
   for (int channel = 0; channel < 2; ++channel) {
     const auto* input = static_cast<const float*>(jack_port_get_buffer(session.inputs[channel], frames));
@@ -89,25 +83,16 @@ int record(jack_nframes_t frames, void* arg) {
   return 0;
 }
 
-jack_client_t* openClient(const char* name) {
-  jack_client_t* client = jack_client_open(name, JackNoStartServer, nullptr);
-  if (client == nullptr) throw std::runtime_error(std::string("no JACK server for the client ") + name);
-  return client;
-}
-
-// Waits up to ten seconds for `done`.
 template <typename Condition>
 void waitFor(const char* what, Condition done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) throw std::runtime_error(std::string("timed out waiting for ") + what);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  for (; !done(); std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
+    if (std::chrono::steady_clock::now() > deadline) throw std::runtime_error(std::string("timed out: ") + what);
   }
 }
 
 int run(int argc, char** argv) {
-  if (argc < 5) throw std::runtime_error("usage: live_test_clients INSTRUMENT SONG.mid OUT.wav TAIL [--period FRAMES@AT] [--stop PID]");
-  const std::string instrument = argv[1];
+  if (argc < 5) throw std::runtime_error("usage: live_test_clients INSTRUMENT SONG.mid OUT.wav TAIL [options]");
   unsigned long newPeriod = 0, changeAt = 0;
   pid_t stopPid = 0;
   for (int i = 5; i + 1 < argc; i += 2) {
@@ -116,59 +101,54 @@ int run(int argc, char** argv) {
   }
   Session session;
   session.untilGone = stopPid != 0;
-  session.player = openClient("player");
-  session.recorder = openClient("recorder");
-  const int32_t rate = static_cast<int32_t>(jack_get_sample_rate(session.player));
+  const JackProcessCallback callbacks[2] = {playSong, record};
+  const char* const names[2] = {"player", "recorder"};
+  for (int i = 0; i < 2; ++i) {
+    session.clients[i] = jack_client_open(names[i], JackNoStartServer, nullptr);
+    if (session.clients[i] == nullptr) throw std::runtime_error("no JACK server");
+    jack_set_process_callback(session.clients[i], callbacks[i], &session);
+  }
+  session.inputs[0] = jack_port_register(session.clients[1], "in_left", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+  session.inputs[1] = jack_port_register(session.clients[1], "in_right", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+  session.midiOut = jack_port_register(session.clients[0], "midi_out", JACK_DEFAULT_MIDI_TYPE,
+                                       JackPortIsOutput | JackPortIsPhysical | JackPortIsTerminal, 0);
+  const int32_t rate = static_cast<int32_t>(jack_get_sample_rate(session.clients[0]));
   const MidiSchedule schedule = scheduleMidiFile(readMidiFile(argv[2]), rate);
   session.song = schedule.events;
-  for (auto& channel : session.recording) channel.assign(static_cast<size_t>(schedule.lastFrame + std::stol(argv[4])), 0.0f);
+  for (auto& channel : session.recording) {
+    channel.assign(static_cast<size_t>(schedule.lastFrame + std::stol(argv[4])), 0.0f);
+  }
+  for (jack_client_t* client : session.clients) jack_activate(client);
 
-  session.midiOut = jack_port_register(session.player, "midi_out", JACK_DEFAULT_MIDI_TYPE,
-                                       JackPortIsOutput | JackPortIsPhysical | JackPortIsTerminal, 0);
-  const char* inputNames[2] = {"in_left", "in_right"};
-  for (int channel = 0; channel < 2; ++channel) {
-    session.inputs[channel] = jack_port_register(session.recorder, inputNames[channel], JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
-  }
-  jack_set_process_callback(session.player, playSong, &session);
-  jack_set_process_callback(session.recorder, record, &session);
-  if (jack_activate(session.player) != 0 || jack_activate(session.recorder) != 0) throw std::runtime_error("activation failed");
+  const std::string instrument = argv[1];
   const std::string outputs[2] = {instrument + ":out_left", instrument + ":out_right"};
-  waitFor("the instrument's outputs", [&] { return jack_port_by_name(session.recorder, outputs[1].c_str()) != nullptr; });
-  for (int channel = 0; channel < 2; ++channel) {
-    jack_connect(session.recorder, outputs[channel].c_str(), jack_port_name(session.inputs[channel]));
-  }
+  waitFor("the instrument's outputs", [&] { return jack_port_by_name(session.clients[1], outputs[1].c_str()); });
+  for (int i = 0; i < 2; ++i) jack_connect(session.clients[1], outputs[i].c_str(), jack_port_name(session.inputs[i]));
   waitFor("the instrument to connect the player", [&] { return jack_port_connected(session.midiOut) > 0; });
   session.armed = true;
-
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   const int64_t length = static_cast<int64_t>(session.recording[0].size());
-  while (session.untilGone ? !session.gone : session.recorded < length) {
+  waitFor("the recording", [&] {
     if (newPeriod != 0 && session.recorded >= static_cast<int64_t>(changeAt)) {
-      jack_set_buffer_size(session.recorder, static_cast<jack_nframes_t>(newPeriod));
+      jack_set_buffer_size(session.clients[1], static_cast<jack_nframes_t>(newPeriod));
       newPeriod = 0;
     }
     if (stopPid != 0 && session.recorded > schedule.lastFrame) {
       kill(stopPid, SIGINT);
       stopPid = 0;
     }
-    if (std::chrono::steady_clock::now() > deadline) throw std::runtime_error("timed out recording");
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  jack_client_close(session.player);
-  jack_client_close(session.recorder);
-  if (session.lateEvents > 0) throw std::runtime_error(std::to_string(session.lateEvents.load()) + " events played late");
+    return session.untilGone ? session.gone.load() : session.recorded >= length;
+  });
+  for (jack_client_t* client : session.clients) jack_client_close(client);
 
   const int64_t frames = session.recorded;
   const float* channels[2] = {session.recording[0].data(), session.recording[1].data()};
   WavWriter writer(argv[3], SampleFormat::Float32, 2, rate);
   writer.write(channels, static_cast<int32_t>(frames));
   writer.finish();
-  if (session.untilGone) {
-    int64_t silent = 0;
-    while (silent < frames && channels[0][frames - 1 - silent] == 0.0f && channels[1][frames - 1 - silent] == 0.0f) ++silent;
-    std::printf("recorded %lld frames, peak %g, the last %lld silent\n", static_cast<long long>(frames),
-                static_cast<double>(writer.peak()), static_cast<long long>(silent));
-  }
+  int64_t silent = 0;
+  while (silent < frames && channels[0][frames - silent - 1] == 0 && channels[1][frames - silent - 1] == 0) ++silent;
+  std::printf("recorded %lld frames, peak %g, the last %lld silent\n", static_cast<long long>(frames),
+              static_cast<double>(writer.peak()), static_cast<long long>(silent));
   return 0;
 }
 

@@ -14,7 +14,8 @@ namespace {
 void ignoreMessage(const char*) {}
 
 std::string noServerMessage(const std::string& serverName) {
-  const std::string which = serverName.empty() ? "no JACK server is running" : "no JACK server '" + serverName + "' is running";
+  const std::string which =
+      serverName.empty() ? "no JACK server is running" : "no JACK server '" + serverName + "' is running";
   return which + " (play never starts one): start PipeWire and run `pw-jack quorlin-host play`, or start JACK "
                  "with `jackd -d alsa` (or qjackctl) and run play again";
 }
@@ -74,7 +75,9 @@ std::vector<std::string> JackClient::ports(const char* type, unsigned long flags
   return names;
 }
 
-bool JackClient::portExists(const std::string& name) const { return jack_.port_by_name(client_, name.c_str()) != nullptr; }
+bool JackClient::portExists(const std::string& name) const {
+  return jack_.port_by_name(client_, name.c_str()) != nullptr;
+}
 
 bool JackClient::connected(jack_port_t* own, const std::string& other) const {
   return jack_.port_connected_to(own, other.c_str()) != 0;

@@ -44,9 +44,10 @@ LivePlayer::LivePlayer(JackClient& client, Instrument& instrument, int channel)
   }
 
   jack_client_t* handle = client_.handle();
-  jack.set_process_callback(
-      handle, [](jack_nframes_t frames, void* self) { return static_cast<LivePlayer*>(self)->process(static_cast<int32_t>(frames)); },
-      this);
+  const auto process = [](jack_nframes_t frames, void* self) {
+    return static_cast<LivePlayer*>(self)->process(static_cast<int32_t>(frames));
+  };
+  jack.set_process_callback(handle, process, this);
   const auto timingChanged = [](jack_nframes_t, void* self) {
     static_cast<LivePlayer*>(self)->timingChanged_.store(true);
     return 0;
