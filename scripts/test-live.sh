@@ -27,42 +27,30 @@ stop_server() {
 }
 trap '[ -z "$play_pid" ] || kill -KILL "$play_pid" 2>/dev/null; stop_server; rm -rf "$scratch"' EXIT
 
-start_server() { # PERIOD
+# Starts a server with that period, and play, and waits for play's
+# connections: no MIDI source yet.
+start() { # PERIOD
   export JACK_DEFAULT_SERVER="quorlin-live-$$-$1"
   jackd --no-realtime --sync --timeout 5000 -n "$JACK_DEFAULT_SERVER" -d dummy -r "$rate" -p "$1" \
     >"$scratch/jackd.log" 2>&1 &
   server_pid=$!
   jack_wait -w -t 10 >/dev/null 2>&1
-}
-
-# Starts play and waits for its connections: no MIDI source yet.
-start_play() {
   LD_PRELOAD="$build/audio_thread_allocations.so" QUORLIN_ALLOCATION_REPORT="$scratch/allocations" \
     "$build/quorlin-host" play --no-editor --name instrument >"$scratch/play.out" 2>"$scratch/play.err" &
   play_pid=$!
   until grep -q "no MIDI sources found yet" "$scratch/play.out"; do
-    kill -0 "$play_pid" 2>/dev/null || { fail "play did not start: $(cat "$scratch/play.err")"; return 1; }
+    kill -0 "$play_pid" 2>/dev/null || { cat "$scratch/play.err" >&2 && exit 1; }
     sleep 0.05
   done
 }
 
-wait_play() { # CASE EXPECTED-STATUS ("0" or "non-zero")
+wait_play() { # CASE EXPECTED-STATUS: 0 (and no allocation), or non-zero
   local status=0
   wait "$play_pid" || status=$?
   play_pid=""
   [ "$2" = non-zero ] && [ "$status" -ne 0 ] && return
-  [ "$2" = 0 ] && [ "$status" -eq 0 ] && [ "$(cat "$scratch/allocations")" = "1 0" ] && return
-  fail "$1: play ended with status $status, audio threads and allocations $(cat "$scratch/allocations"):" \
-    "$(cat "$scratch/play.err")"
-}
-
-clients() { # SONG TAIL OPTIONS...: records into live.wav
-  "$build/live_test_clients" instrument "$scratch/$1" "$scratch/live.wav" "$2" "${@:3}"
-}
-
-matches_render() { # CASE SONG BLOCK
-  "$build/quorlin-host" render --quiet --rate "$rate" --block "$3" --tail 0.5 "$scratch/$2" "$scratch/render.wav"
-  cmp -s "$scratch/live.wav" "$scratch/render.wav" || fail "$1: the recording differs from the render"
+  [ "$status" -eq 0 ] && [ "$(cat "$scratch/allocations")" = "1 0" ] && return
+  fail "$1: status $status, audio threads and allocations $(cat "$scratch/allocations"): $(cat "$scratch/play.err")"
 }
 
 # Ticks of 50.1 frames put events on frames of every kind.
@@ -83,39 +71,33 @@ song("period_change.mid", note(10, 300, 57) + note(40, 200, 64) + note(1920, 400
 song("held.mid", [(50, [0x90, 60, 100])], 480)
 PYTHON
 
-for period in 64 256 1024; do
-  start_server "$period"
-  start_play
-  clients played.mid 24000 >/dev/null || fail "period $period: the test clients failed"
+# Three periods, and a period that grows from 256 to 1024 in the silence
+# between the song's halves: PERIOD SONG RENDER-BLOCK CLIENT-OPTIONS...
+for case in "64 played 64" "256 played 256" "1024 played 1024" "256 period_change 1024 --period 1024@48000"; do
+  set -- $case
+  start "$1"
+  "$build/live_test_clients" instrument "$scratch/$2.mid" "$scratch/live.wav" 24000 "${@:4}" >/dev/null ||
+    fail "$case: the test clients failed"
   kill -INT "$play_pid"
-  wait_play "period $period" 0
-  matches_render "period $period" played.mid "$period"
+  wait_play "$case" 0
+  "$build/quorlin-host" render --quiet --rate "$rate" --block "$3" --tail 0.5 "$scratch/$2.mid" "$scratch/render.wav"
+  cmp -s "$scratch/live.wav" "$scratch/render.wav" || fail "$case: the recording differs from the render"
   stop_server
 done
-
-# The period grows from 256 to 1024 in the silence between the song's halves.
-start_server 256
-start_play
-clients period_change.mid 24000 --period 1024@48000 >/dev/null || fail "period change: the test clients failed"
-kill -INT "$play_pid"
-wait_play "period change" 0
 grep -q "now runs at $rate Hz, 1024 frames a period" "$scratch/play.out" || fail "period change: not followed"
-matches_render "period change" period_change.mid 1024
-stop_server
 
 # Ctrl-C while a note is held: the note-off reaches the instrument (its
 # release is 0), so the last period play renders is silent.
-start_server 256
-start_play
-report=$(clients held.mid 96000 --stop "$play_pid") || fail "held note: the test clients failed"
+start 256
+report=$("$build/live_test_clients" instrument "$scratch/held.mid" "$scratch/live.wav" 96000 --stop "$play_pid") ||
+  fail "held note: the test clients failed"
 wait_play "held note" 0
 [[ "$report" =~ peak\ 0\.[0-9]+,\ the\ last\ ([0-9]+)\ silent ]] && [ "${BASH_REMATCH[1]}" -ge 256 ] ||
   fail "held note: not sound and then a silent period: $report"
 stop_server
 
 # The server going away ends play within two seconds.
-start_server 256
-start_play
+start 256
 started=$(date +%s%N)
 stop_server
 for _ in $(seq 40); do kill -0 "$play_pid" 2>/dev/null && sleep 0.05; done

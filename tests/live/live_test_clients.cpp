@@ -1,6 +1,6 @@
 // The other end of `quorlin-host play` in the live tests, two JACK clients.
 // "player" plays a MIDI file's events at their frames from a port flagged
-// physical, as a keyboard's is, note-offs as note-ons of velocity 0.
+// physical, as a keyboard's is.
 // "recorder" records INSTRUMENT:out_left and out_right from the cycle the
 // song starts in, frame for frame, into a WAV file as render writes one.
 //   live_test_clients INSTRUMENT SONG.mid OUT.wav TAIL [--period FRAMES@AT] [--stop PID]
@@ -53,12 +53,8 @@ int playSong(jack_nframes_t frames, void* arg) {
   if (session.start < 0) session.start = jack_last_frame_time(session.clients[0]);
   const int64_t position = session.position(session.clients[0]);
   for (; session.nextEvent < session.song.size(); ++session.nextEvent) {
-    ScheduledEvent event = session.song[session.nextEvent];
+    const ScheduledEvent& event = session.song[session.nextEvent];
     if (event.frame >= position + frames) break;
-    if ((event.bytes[0] & 0xF0) == 0x80) {
-      event.bytes[0] = static_cast<uint8_t>(0x90 | (event.bytes[0] & 0x0F));
-      event.bytes[2] = 0;
-    }
     jack_midi_event_write(buffer, static_cast<jack_nframes_t>(event.frame - position), event.bytes, event.size);
   }
   return 0;
@@ -154,11 +150,9 @@ int run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  try {
-    return run(argc, argv);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "live_test_clients: %s\n", error.what());
-    return 1;
-  }
+int main(int argc, char** argv) try {
+  return run(argc, argv);
+} catch (const std::exception& error) {
+  std::fprintf(stderr, "live_test_clients: %s\n", error.what());
+  return 1;
 }
