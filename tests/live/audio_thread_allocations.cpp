@@ -26,9 +26,7 @@ __thread bool onAudioThread __attribute__((tls_model("initial-exec"))) = false;
 std::atomic<unsigned long> audioThreads{0};
 std::atomic<unsigned long> allocations{0};
 
-void count() {
-  if (onAudioThread) ++allocations;
-}
+void count() { allocations += onAudioThread ? 1 : 0; }
 
 __attribute__((destructor)) void report() {
   const char* path = std::getenv("QUORLIN_ALLOCATION_REPORT");
@@ -57,6 +55,5 @@ EXPORTED void* realloc(void* block, size_t size) { return count(), __libc_reallo
 EXPORTED void* memalign(size_t alignment, size_t size) { return count(), __libc_memalign(alignment, size); }
 EXPORTED void* aligned_alloc(size_t alignment, size_t size) { return memalign(alignment, size); }
 EXPORTED int posix_memalign(void** block, size_t alignment, size_t size) {
-  *block = memalign(alignment, size);
-  return *block != nullptr ? 0 : ENOMEM;
+  return (*block = memalign(alignment, size)) != nullptr ? 0 : ENOMEM;
 }

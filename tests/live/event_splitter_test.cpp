@@ -23,8 +23,7 @@ std::string blocksOf(const std::vector<std::pair<int64_t, Bytes>>& incoming, int
     splitter.add(event, period);
   }
   std::string blocks;
-  splitter.split(period, blockSize, [&](int32_t start, int32_t frames, const ScheduledEvent* first,
-                                        const ScheduledEvent* last) {
+  splitter.split(period, blockSize, [&](int32_t start, int32_t frames, auto first, auto last) {
     blocks += (blocks.empty() ? "" : " ") + std::to_string(start) + "+" + std::to_string(frames) + ":";
     for (const ScheduledEvent* event = first; event != last; ++event) {
       blocks += (event == first ? "" : ",") + std::to_string(event->frame - start);

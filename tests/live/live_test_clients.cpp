@@ -111,9 +111,7 @@ int run(int argc, char** argv) {
   const int32_t rate = static_cast<int32_t>(jack_get_sample_rate(session.clients[0]));
   const MidiSchedule schedule = scheduleMidiFile(readMidiFile(argv[2]), rate);
   session.song = schedule.events;
-  for (auto& channel : session.recording) {
-    channel.assign(static_cast<size_t>(schedule.lastFrame + std::stol(argv[4])), 0.0f);
-  }
+  for (auto& channel : session.recording) channel.resize(static_cast<size_t>(schedule.lastFrame + std::stol(argv[4])));
   for (jack_client_t* client : session.clients) jack_activate(client);
 
   const std::string instrument = argv[1];
@@ -122,7 +120,6 @@ int run(int argc, char** argv) {
   for (int i = 0; i < 2; ++i) jack_connect(session.clients[1], outputs[i].c_str(), jack_port_name(session.inputs[i]));
   waitFor("the instrument to connect the player", [&] { return jack_port_connected(session.midiOut) > 0; });
   session.armed = true;
-  const int64_t length = static_cast<int64_t>(session.recording[0].size());
   waitFor("the recording", [&] {
     if (newPeriod != 0 && session.recorded >= static_cast<int64_t>(changeAt)) {
       jack_set_buffer_size(session.clients[1], static_cast<jack_nframes_t>(newPeriod));
@@ -132,7 +129,7 @@ int run(int argc, char** argv) {
       kill(stopPid, SIGINT);
       stopPid = 0;
     }
-    return session.untilGone ? session.gone.load() : session.recorded >= length;
+    return session.untilGone ? session.gone.load() : session.recorded >= int64_t(session.recording[0].size());
   });
   for (jack_client_t* client : session.clients) jack_client_close(client);
 
