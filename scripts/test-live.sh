@@ -16,10 +16,7 @@ build=$(cd "${1:-build}" && pwd)
 scratch=$(mktemp -d)
 rate=48000 server_pid="" play_pid="" failures=0
 
-fail() {
-  echo "test-live: FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+fail() { echo "test-live: FAIL: $*" >&2 && failures=$((failures + 1)); }
 
 stop_server() {
   [ -z "$server_pid" ] || { kill "$server_pid" && wait "$server_pid"; } 2>/dev/null || true

@@ -114,8 +114,7 @@ int run(int argc, char** argv) {
   for (auto& channel : session.recording) channel.resize(static_cast<size_t>(schedule.lastFrame + std::stol(argv[4])));
   for (jack_client_t* client : session.clients) jack_activate(client);
 
-  const std::string instrument = argv[1];
-  const std::string outputs[2] = {instrument + ":out_left", instrument + ":out_right"};
+  const std::string outputs[2] = {std::string(argv[1]) + ":out_left", std::string(argv[1]) + ":out_right"};
   waitFor("the instrument's outputs", [&] { return jack_port_by_name(session.clients[1], outputs[1].c_str()); });
   for (int i = 0; i < 2; ++i) jack_connect(session.clients[1], outputs[i].c_str(), jack_port_name(session.inputs[i]));
   waitFor("the instrument to connect the player", [&] { return jack_port_connected(session.midiOut) > 0; });
