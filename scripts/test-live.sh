@@ -71,6 +71,7 @@ PYTHON
 # Three periods, and a period that grows from 256 to 1024 in the silence
 # between the song's halves: PERIOD SONG RENDER-BLOCK CLIENT-OPTIONS...
 for case in "64 played 64" "256 played 256" "1024 played 1024" "256 period_change 1024 --period 1024@48000"; do
+  # shellcheck disable=SC2086 # the case's words are its fields
   set -- $case
   start "$1"
   "$build/live_test_clients" instrument "$scratch/$2.mid" "$scratch/live.wav" 24000 "${@:4}" >/dev/null ||
