@@ -7,7 +7,6 @@
 #include <thread>
 
 #include "engine/denormal_guard.h"
-#include "tools/system/tool_error.h"
 
 namespace {
 
@@ -31,7 +30,6 @@ ScheduledEvent silentNoteOff() {
 
 LivePlayer::LivePlayer(JackClient& client, Instrument& instrument, int channel)
     : client_(client), instrument_(instrument), channel_(channel) {
-  const JackLibrary& jack = client_.library();
   sampleRate_ = client_.sampleRate();
   blockSize_ = client_.periodFrames();
   midiInput_ = client_.registerPort("midi_in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
@@ -43,6 +41,19 @@ LivePlayer::LivePlayer(JackClient& client, Instrument& instrument, int channel)
     }
   }
 
+  listen();
+  startInstrument();
+  gate_.open();
+  try {
+    client_.activate();
+  } catch (...) {
+    stopPlaying();
+    throw;
+  }
+}
+
+void LivePlayer::listen() {
+  const JackLibrary& jack = client_.library();
   jack_client_t* handle = client_.handle();
   const auto process = [](jack_nframes_t frames, void* self) {
     return static_cast<LivePlayer*>(self)->process(static_cast<int32_t>(frames));
@@ -70,19 +81,17 @@ LivePlayer::LivePlayer(JackClient& client, Instrument& instrument, int channel)
         if (registered != 0) static_cast<LivePlayer*>(self)->newPorts_.store(true);
       },
       this);
+}
 
+// Starts the instrument, then uses every event place once and renders a
+// block: an instrument that sizes its buffers on first use does it here, not
+// on the audio thread.
+void LivePlayer::startInstrument() {
   instrument_.reserveEvents(kEventsPerPeriod);
   instrument_.start();
-  const std::vector<ScheduledEvent> warmUp(kEventsPerPeriod, silentNoteOff());
-  instrument_.sendEvents(warmUp.data(), warmUp.data() + warmUp.size(), 0);
+  const std::vector<ScheduledEvent> events(kEventsPerPeriod, silentNoteOff());
+  instrument_.sendEvents(events.data(), events.data() + events.size(), 0);
   instrument_.process(blockSize_);
-  gate_.open();
-  try {
-    client_.activate();
-  } catch (...) {
-    stopPlaying();
-    throw;
-  }
 }
 
 LivePlayer::~LivePlayer() {

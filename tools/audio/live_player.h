@@ -69,6 +69,9 @@ class LivePlayer {
  private:
   enum Ending : int { kPlaying, kEndAsked, kReleasing, kEnded };
 
+  // The server's callbacks, set before the client is activated.
+  void listen();
+  void startInstrument();
   int process(int32_t frames);
   void takeMidi(void* buffer, int32_t periodFrames, bool onTime);
   void render(float* const* outputs, int32_t frames);
