@@ -101,6 +101,8 @@ stop_server
 for _ in $(seq 40); do kill -0 "$play_pid" 2>/dev/null && sleep 0.05; done
 kill -0 "$play_pid" 2>/dev/null && fail "server gone: play still runs after $((($(date +%s%N) - started) / 1000000)) ms"
 wait_play "server gone" non-zero
+# A server that goes away leaves its clients' semaphores behind.
+rm -f /dev/shm/jack_sem.*_"$JACK_DEFAULT_SERVER"_*
 
 # No server: one line, and none started.
 export JACK_DEFAULT_SERVER="quorlin-live-$$-none" JACK_NO_START_SERVER=1
