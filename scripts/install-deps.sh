@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a job needs, only those still missing.
-# Usage: scripts/install-deps.sh GROUP...   (groups: build windows editor hosts fuzz bench package lv2)
+# Usage: scripts/install-deps.sh GROUP...   (groups: build windows editor hosts fuzz bench package lv2 live)
 set -euo pipefail
 
 packages_for() {
@@ -13,6 +13,7 @@ packages_for() {
     bench)   echo "libbenchmark-dev amsynth time" ;;
     package) echo "dpkg-dev" ;;
     lv2)     echo "synthv1-lv2 ardour-lv2-plugins" ;;
+    live)    echo "jackd2 libjack-jackd2-dev" ;;
     *) echo "install-deps: unknown group '$1'" >&2; exit 2 ;;
   esac
 }

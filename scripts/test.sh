@@ -4,7 +4,7 @@
 # and the last line is their sum, "N passed, N failed". The exit status is
 # non-zero when anything failed or nothing ran.
 # Usage: scripts/test.sh [stage...]   (default: all stages in order)
-# Stages: deps selftest linux win32 win64 crosscheck package sanitize tsan
+# Stages: deps selftest linux live win32 win64 crosscheck package sanitize tsan
 #         valgrind fuzz hosts bench   ("windows" stands for win32 win64)
 # A stage is a function stage_NAME; its checks go through `check` (one script
 # or command each) or `check_tests` (a build folder's ctest), and anything else
@@ -27,7 +27,7 @@ check() { tally_run "$@" || true; }
 check_tests() { tally_ctest "$@" || true; }
 
 stage_deps() {
-  bash scripts/install-deps.sh build windows editor hosts fuzz bench package lv2
+  bash scripts/install-deps.sh build windows editor hosts fuzz bench package lv2 live
 }
 
 # The test script's own guard: a build folder configured without tests fails
@@ -63,6 +63,12 @@ stage_linux() {
   trap stop_private_x_server EXIT
   start_private_x_server build/x-server
   check_tests "Linux tests" build -j"$jobs"
+}
+
+# quorlin-host play through JACK servers of its own (the dummy backend).
+stage_live() {
+  build_targets linux quorlin quorlin-host live_test_clients audio_thread_allocations
+  check "live play over JACK" bash scripts/test-live.sh build
 }
 
 # A Windows target's tests under Wine, then its editor's picture and mouse
@@ -183,7 +189,7 @@ stage_hosts() {
 
 requested=("$@")
 [ ${#requested[@]} -gt 0 ] ||
-  requested=(deps selftest linux windows crosscheck package sanitize tsan valgrind fuzz hosts bench)
+  requested=(deps selftest linux live windows crosscheck package sanitize tsan valgrind fuzz hosts bench)
 stages=()
 for stage in "${requested[@]}"; do
   if [ "$stage" = windows ]; then stages+=(win32 win64); else stages+=("$stage"); fi

@@ -110,7 +110,7 @@ TEST_F(ErrorExit, UsageErrorsShowTheUsageLine) {
   expectFailure("render " + input, 2, "missing IN.mid or OUT.wav; " + usage, {"in.mid"});
   expectFailure("render" + files + " extra.wav", 2, "too many files named", {"in.mid"});
   expectFailure("info extra", 2, "unexpected argument 'extra'; usage: quorlin-host info [--plugin PATH]", {"in.mid"});
-  expectFailure("play" + files, 2, "unknown subcommand 'play'; usage: quorlin-host SUBCOMMAND", {"in.mid"});
+  expectFailure("perform" + files, 2, "unknown subcommand 'perform'; usage: quorlin-host SUBCOMMAND", {"in.mid"});
   expectFailure("", 2, "no subcommand given; usage: quorlin-host SUBCOMMAND", {"in.mid"});
 }
 

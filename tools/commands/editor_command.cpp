@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "tools/commands/command_line.h"
+#include "tools/commands/editor_window.h"
 #include "tools/commands/session_options.h"
-#include "tools/hosting/host_window.h"
 #include "tools/hosting/instrument_plugin.h"
 #include "tools/commands/subcommands.h"
 #include "tools/system/tool_error.h"
@@ -50,11 +50,6 @@ const char* const kEditorHelp =
     "no editor.\n";
 
 constexpr int64_t kMaxAfterMilliseconds = 600000;
-// Hosts give editors their idle call about sixty times a second.
-constexpr std::chrono::milliseconds kIdlePeriod(16);
-// The window an editor that tells no size first opens in, until it resizes it.
-constexpr int kUnsizedWidth = 400;
-constexpr int kUnsizedHeight = 300;
 
 const std::vector<OptionDefinition> kEditorOptions = {
     {"--plugin", true}, {"--program", true}, {"--param", true},
@@ -111,19 +106,16 @@ void printParameters(Instrument& instrument) {
 // transport stands still, so that what the plug-in reports (an LV2 UI's
 // meters, say) moves as it would there.
 void runEditorWindow(Instrument& instrument, const std::string& pluginName, const EditorOptions& options) {
-  const auto size = instrument.editorSize().value_or(std::make_pair(kUnsizedWidth, kUnsizedHeight));
-  HostWindow window("quorlin-host editor: " + pluginName, size.first, size.second);
-  const std::unique_ptr<InstrumentEditor> editor = instrument.openEditor(window);
-
+  EditorWindow window(instrument, "quorlin-host editor: " + pluginName);
   const auto opened = std::chrono::steady_clock::now();
   const std::chrono::milliseconds after(options.afterMilliseconds);
-  while (window.handleEvents() && editor->idle()) {
+  while (window.idle()) {
     instrument.process(options.session.blockSize);
     if (!options.screenshotPath.empty() && std::chrono::steady_clock::now() - opened >= after) {
       writePngFile(options.screenshotPath, window.capture());
       return;
     }
-    std::this_thread::sleep_for(kIdlePeriod);
+    std::this_thread::sleep_for(EditorWindow::kIdlePeriod);
   }
 }
 

@@ -10,6 +10,7 @@ using Arguments = std::vector<std::string>;
 int renderCommand(const Arguments& args);
 int infoCommand(const Arguments& args);
 int editorCommand(const Arguments& args);
+int playCommand(const Arguments& args);
 
 struct Subcommand {
   const char* name;
@@ -22,4 +23,5 @@ inline const Subcommand kSubcommands[] = {
     {"render", "render a MIDI file through a VST 2 or LV2 instrument into a WAV file", renderCommand},
     {"info", "describe a VST 2 or LV2 plug-in: identity, parameters or ports, capabilities", infoCommand},
     {"editor", "open a plug-in's editor in a window, or save a picture of it", editorCommand},
+    {"play", "play an instrument live through JACK or PipeWire: MIDI in, audio out", playCommand},
 };

@@ -11,6 +11,7 @@ enum ExitStatus : int {
   kExitBadInput = 2,       // a usage error, an unreadable MIDI file or an output refused
   kExitBadModule = 3,      // the plug-in module could not be loaded or started
   kExitSomeFailed = 4,     // some songs of a batch could not be rendered
+  kExitNoAudio = 5,        // no audio server to play through, or it went away while playing
   kExitInterrupted = 130,  // stopped by Ctrl-C or a termination request, as shells report SIGINT
 };
 

@@ -210,6 +210,12 @@ void Lv2Instrument::stop() {
   active_ = false;
 }
 
+void Lv2Instrument::reserveEvents(int32_t capacity) {
+  if (midi_.makeRoom(static_cast<size_t>(capacity)) && instance_ != nullptr) {
+    lilv_instance_connect_port(instance_, midiPort_, midi_.buffer());
+  }
+}
+
 void Lv2Instrument::sendEvents(const ScheduledEvent* first, const ScheduledEvent* last, int64_t blockStart) {
   if (midi_.makeRoom(static_cast<size_t>(last - first))) {
     lilv_instance_connect_port(instance_, midiPort_, midi_.buffer());

@@ -42,6 +42,7 @@ class Lv2Instrument : public Instrument {
   int outputCount() const override { return static_cast<int>(outputs_.size()); }
   void start() override;
   void stop() override;
+  void reserveEvents(int32_t capacity) override;
   void sendEvents(const ScheduledEvent* first, const ScheduledEvent* last, int64_t blockStart) override;
   void process(int32_t frames) override;
   float* const* outputs() override { return outputs_.data(); }

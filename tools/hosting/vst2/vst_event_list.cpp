@@ -11,12 +11,15 @@ static_assert(offsetof(VstEvents, events) % sizeof(VstIntPtr) == 0, "the pointer
 
 }  // namespace
 
+void VstEventList::reserve(size_t count) {
+  if (!storage_.empty() && records_.size() >= count) return;  // the header is there even for no events
+  records_.resize(count);
+  storage_.resize(kHeaderWords + std::max<size_t>(count, 2));  // the declared array has two entries
+}
+
 void VstEventList::fill(const ScheduledEvent* first, const ScheduledEvent* last, int64_t blockStart) {
   const size_t count = static_cast<size_t>(last - first);
-  if (records_.size() < count) {
-    records_.resize(count);
-    storage_.resize(kHeaderWords + std::max<size_t>(count, 2));  // the declared array has two entries
-  }
+  reserve(count);
   for (size_t i = 0; i < count; ++i) {
     const ScheduledEvent& source = first[i];
     VstMidiEvent& record = records_[i];

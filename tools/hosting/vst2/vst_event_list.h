@@ -10,6 +10,8 @@
 
 class VstEventList {
  public:
+  // Makes room for `count` events, so that fills of no more allocate nothing.
+  void reserve(size_t count);
   // Fills the list with events [first, last), each at its frame minus blockStart.
   // The list is valid until the next fill.
   void fill(const ScheduledEvent* first, const ScheduledEvent* last, int64_t blockStart);

@@ -1,0 +1,49 @@
+#include "tools/audio/held_notes.h"
+
+namespace {
+
+constexpr uint8_t kNoteOff = 0x80;
+constexpr uint8_t kNoteOn = 0x90;
+constexpr uint8_t kControlChange = 0xB0;
+constexpr uint8_t kAllNotesOff = 123;
+constexpr uint8_t kReleaseVelocity = 64;
+
+ScheduledEvent message(uint8_t status, uint8_t data1, uint8_t data2) {
+  ScheduledEvent event;
+  event.size = 3;
+  event.bytes[0] = status;
+  event.bytes[1] = data1;
+  event.bytes[2] = data2;
+  return event;
+}
+
+}  // namespace
+
+void HeldNotes::follow(const ScheduledEvent& event) {
+  const uint8_t kind = event.bytes[0] & 0xF0;
+  if (kind != kNoteOn && kind != kNoteOff) return;
+  uint8_t& held = held_[(event.bytes[0] & 0x0F) * kNotes + event.bytes[1]];
+  // A note-on of velocity 0 has been made a note-off before it gets here.
+  if (kind == kNoteOn && held < UINT8_MAX) {
+    ++held;
+    count_.fetch_add(1, std::memory_order_relaxed);
+  } else if (kind == kNoteOff && held > 0) {
+    --held;
+    count_.fetch_sub(1, std::memory_order_relaxed);
+  }
+}
+
+void HeldNotes::releaseAll(EventSplitter& events, int32_t periodFrames) {
+  for (int channel = 0; channel < kChannels; ++channel) {
+    events.add(message(static_cast<uint8_t>(kControlChange | channel), kAllNotesOff, 0), periodFrames);
+  }
+  for (int channel = 0; channel < kChannels; ++channel) {
+    for (int note = 0; note < kNotes; ++note) {
+      for (uint8_t& held = held_[channel * kNotes + note]; held > 0; --held) {
+        events.add(message(static_cast<uint8_t>(kNoteOff | channel), static_cast<uint8_t>(note), kReleaseVelocity),
+                   periodFrames);
+      }
+    }
+  }
+  count_.store(0, std::memory_order_relaxed);
+}
