@@ -112,6 +112,8 @@ void Vst2Instrument::setTiming(int32_t sampleRate, int32_t blockSize) {
 }
 
 void Vst2Instrument::applyTiming(int32_t sampleRate, int32_t blockSize) {
+  sampleRate_ = sampleRate;
+  blockSize_ = blockSize;
   setHostSampleRate(sampleRate);
   setHostBlockSize(blockSize);
   dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
@@ -141,6 +143,10 @@ void Vst2Instrument::sendEvents(const ScheduledEvent* first, const ScheduledEven
 }
 
 void Vst2Instrument::process(int32_t frames) {
+  // A live host renders on a thread of its own, where the plug-in may ask the
+  // host for the rate and block size too (two stores, nothing more).
+  setHostSampleRate(sampleRate_);
+  setHostBlockSize(blockSize_);
   float** inputs = pointers_.data();
   float** outputs = pointers_.data() + inputCount_;
   if ((effect_->flags & effFlagsCanReplacing) != 0 && effect_->processReplacing != nullptr) {

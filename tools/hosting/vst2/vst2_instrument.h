@@ -72,5 +72,7 @@ class Vst2Instrument : public Instrument {
   std::vector<std::vector<float>> buffers_;
   std::vector<float*> pointers_;
   int inputCount_ = 0;
+  int32_t sampleRate_ = 44100;
+  int32_t blockSize_ = 512;
   VstEventList events_;
 };
