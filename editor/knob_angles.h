@@ -26,6 +26,9 @@ class KnobAngles {
   /// 0.5 stands straight up, and values outside 0..1 turn past the usual
   /// range. Then marks the knobs as waiting to be drawn.
   void turnTo(const KnobValues& values);
+  /// Turns one knob, by parameter number, to a value as turnTo does, and
+  /// marks the knobs as waiting to be drawn.
+  void turnKnob(int parameter, double value);
   /// On the interface thread: whether turnTo has turned the knobs since the
   /// last call; the mark is cleared.
   bool takeTurn() { return turned.exchange(false, std::memory_order_acquire); }
