@@ -29,6 +29,10 @@ class KnobAngles {
   /// Turns one knob, by parameter number, to a value as turnTo does, and
   /// marks the knobs as waiting to be drawn.
   void turnKnob(int parameter, double value);
+  /// The value a knob shows, by parameter number: the inverse of turnTo, so
+  /// a knob turned to a float value gives that very value back; -120
+  /// degrees give 1. (The VST 2 editor sends knobValue's instead.)
+  float value(int parameter) const;
   /// On the interface thread: whether turnTo has turned the knobs since the
   /// last call; the mark is cleared.
   bool takeTurn() { return turned.exchange(false, std::memory_order_acquire); }
