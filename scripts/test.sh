@@ -4,7 +4,7 @@
 # and the last line is their sum, "N passed, N failed". The exit status is
 # non-zero when anything failed or nothing ran.
 # Usage: scripts/test.sh [stage...]   (default: all stages in order)
-# Stages: deps selftest linux win32 win64 crosscheck package sanitize tsan
+# Stages: deps selftest linux lv2 win32 win64 crosscheck package sanitize tsan
 #         valgrind fuzz hosts bench   ("windows" stands for win32 win64)
 # A stage is a function stage_NAME; its checks go through `check` (one script
 # or command each) or `check_tests` (a build folder's ctest), and anything else
@@ -27,7 +27,7 @@ check() { tally_run "$@" || true; }
 check_tests() { tally_ctest "$@" || true; }
 
 stage_deps() {
-  bash scripts/install-deps.sh build windows editor hosts fuzz bench package
+  bash scripts/install-deps.sh build windows editor lv2 hosts fuzz bench package
 }
 
 # The test script's own guard: a build folder configured without tests fails
@@ -63,6 +63,15 @@ stage_linux() {
   trap stop_private_x_server EXIT
   start_private_x_server build/x-server
   check_tests "Linux tests" build -j"$jobs"
+}
+
+# The LV2 bundle as LV2's own tools and a plain JACK host see it, and its
+# editor as a UI in jalv; each script starts and stops its own servers.
+stage_lv2() {
+  bash scripts/install-deps.sh lv2
+  build_targets linux quorlin quorlin-host quorlin_lv2 quorlin_factory_bank_file
+  check "LV2 bundle: lv2_validate, lilv's tools, lv2bench, jalv" bash tests/lv2/validate.sh build
+  check "LV2 editor: in jalv.gtk3 and console jalv" bash tests/lv2/editor.sh build
 }
 
 # A Windows target's tests under Wine, then its editor's picture and mouse
@@ -170,7 +179,7 @@ stage_hosts() {
 
 requested=("$@")
 [ ${#requested[@]} -gt 0 ] ||
-  requested=(deps selftest linux windows crosscheck package sanitize tsan valgrind fuzz hosts bench)
+  requested=(deps selftest linux lv2 windows crosscheck package sanitize tsan valgrind fuzz hosts bench)
 stages=()
 for stage in "${requested[@]}"; do
   if [ "$stage" = windows ]; then stages+=(win32 win64); else stages+=("$stage"); fi

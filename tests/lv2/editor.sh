@@ -64,7 +64,7 @@ screen_point() {
 
 start_private_x_server "$work/x-server" && start_private_jack "$work/jackd.log" || {
   fail "starting Xvfb and JACK's dummy backend" "$work/x-server/xvfb.log" "$work/jackd.log"
-  echo "lv2 editor: $passed passed, $failed failed"
+  echo "editor in jalv: $passed passed, $failed failed"
   exit 1
 }
 
@@ -120,5 +120,5 @@ else
 fi
 exec 3>&-
 
-echo "lv2 editor: $passed passed, $failed failed"
+echo "editor in jalv: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -93,5 +93,5 @@ else
   fail "jalv on JACK's dummy backend: loads it, with its JACK ports and its eight controls" "$work/jalv.log"
 fi
 
-echo "lv2: $passed passed, $failed failed"
+echo "bundle checks: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
