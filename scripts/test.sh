@@ -66,12 +66,11 @@ stage_linux() {
 }
 
 # The LV2 bundle as LV2's own tools and a plain JACK host see it, and its
-# editor as a UI in jalv; each script starts and stops its own servers.
+# editor as a UI in jalv; the script starts and stops its own servers.
 stage_lv2() {
   bash scripts/install-deps.sh lv2
   build_targets linux quorlin quorlin-host quorlin_lv2 quorlin_factory_bank_file
-  check "LV2 bundle: lv2_validate, lilv's tools, lv2bench, jalv" bash tests/lv2/validate.sh build
-  check "LV2 editor: in jalv.gtk3 and console jalv" bash tests/lv2/editor.sh build
+  check "LV2 bundle in LV2's tools and jalv, its editor in jalv" bash tests/lv2/run.sh all build
 }
 
 # A Windows target's tests under Wine, then its editor's picture and mouse

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Real hosts load and play the instrument: Ardour 7 and the qtractor and MusE
-# scanners take the Linux module, Ardour 7 the LV2 bundle too (and Ardour
-# keeps the sound of either in a saved session), LMMS 1.2 with VeSTige takes
-# the Windows module under Wine. Prints one PASS or FAIL line per check and
-# exits non-zero when any check fails.
+# scanners take the Linux module, Ardour 7 the LV2 bundle too (and Ardour keeps
+# the sound of either in a saved session), LMMS 1.2 with VeSTige takes the Windows module under Wine. Prints one PASS or FAIL line per check and exits non-zero
+# when any check fails.
 #
 # Usage: tests/hosts/run.sh [ardour|ardour-lv2|scanners|lmms|all] [BUILD_DIR [BUILD_DIR_WIN]]
 #   BUILD_DIR      Linux build folder with quorlin.so, quorlin.lv2 and quorlin-host
@@ -33,9 +32,11 @@ esac
 
 passed=0
 failed=0
-pass() { echo "PASS: $1"; passed=$((passed + 1)); }
+# Every check's name starts with $prefix (the LV2 bundle's Ardour checks share the module's).
+prefix=""
+pass() { echo "PASS: $prefix$1"; passed=$((passed + 1)); }
 fail() {
-  echo "FAIL: $1"
+  echo "FAIL: $prefix$1"
   failed=$((failed + 1))
   if [ -n "${2:-}" ] && [ -f "$2" ]; then sed 's/^/    | /' "$2" | tail -n 40; fi
 }
@@ -141,8 +142,8 @@ run_scanners() {
   muse_scan
 }
 
-# ardour_lua PLUGIN_PATH LOG EXPECTED ARGUMENTS...: runs ardour_session.lua
-# with ARGUMENTS, PLUGIN_PATH ("LXVST_PATH=DIR" or "LV2_PATH=DIR") in its
+# ardour_lua PLUGIN_PATH LOG EXPECTED ARGUMENTS...: runs ardour_session.lua with
+# ARGUMENTS, PLUGIN_PATH ("LXVST_PATH=DIR" or "LV2_PATH=DIR") in its
 # environment, and prints how many runs it took. Ardour 7.3 sometimes crashes in
 # its own teardown of a session (with its bundled synth as well), now and then
 # before its last line is out: a run counts by the line EXPECTED that the
@@ -169,13 +170,13 @@ ardour_lua() {
 # and the same values as quorlin-host options.
 SESSION_PARAMETERS="0=0.9,2=0.6,3=0.05,4=0.5,6=0.35,7=0.3"
 
-# ardour_reopened_session PLUGIN_PATH PLUGIN TITLE: a session whose
-# instrument parameters were set through Ardour is saved and closed; a new
-# Ardour opens it and exports. The export must sound as quorlin-host does
-# with those values, and unlike the defaults ($out/reference.wav).
+# ardour_reopened_session PLUGIN_PATH PLUGIN_NAME HOST: a session whose instrument
+# parameters were set through Ardour is saved and closed; a new Ardour opens
+# it and exports. The export must sound as quorlin-host does with those
+# values, and unlike the defaults ($out/reference.wav).
 ardour_reopened_session() {
   local session="$out/saved-session" attempts name
-  name="$3: saved with parameters set through Ardour"
+  name="Ardour 7 session: saved with parameters set through Ardour"
   if attempts="$(ardour_lua "$1" "$out/ardour-save.log" "saved: $session" \
                    save "$session" "$2" "$here/melody.txt" "$RATE" "$SESSION_PARAMETERS")"; then
     pass "$name ($attempts)"
@@ -183,7 +184,7 @@ ardour_reopened_session() {
     fail "$name" "$out/ardour-save.log"
     return
   fi
-  name="$3: reopened by a new Ardour and exported"
+  name="Ardour 7 session: reopened by a new Ardour and exported"
   if attempts="$(ardour_lua "$1" "$out/ardour-reopen.log" "exported: $out/reopened.wav" \
                    reopen "$session" "$here/melody.txt" "$RATE" "$out/reopened.wav")"; then
     pass "$name ($attempts)"
@@ -191,61 +192,18 @@ ardour_reopened_session() {
     fail "$name" "$out/ardour-reopen.log"
     return
   fi
-  "$BUILD_DIR/quorlin-host" render --plugin "$module" --rate "$RATE" $(printf -- '--param %s ' ${SESSION_PARAMETERS//,/ }) \
+  "$3" render --plugin "$module" --rate "$RATE" $(printf -- '--param %s ' ${SESSION_PARAMETERS//,/ }) \
     "$out/melody.mid" "$out/reference-set.wav" >"$out/reference-set.log" 2>&1
-  check "$3 reopened: matches quorlin-host with the values set (normalised correlation >= $MIN_CORRELATION)" \
+  check "Ardour 7 reopened session: matches quorlin-host with the values set (normalised correlation >= $MIN_CORRELATION)" \
     "$out/compare-reopened.log" \
     python3 "$here/soundcheck.py" compare "$out/reopened.wav" "$out/reference-set.wav" --min-correlation "$MIN_CORRELATION"
   python3 "$here/soundcheck.py" compare "$out/reopened.wav" "$out/reference.wav" --min-correlation "$MIN_CORRELATION" \
     >"$out/compare-reopened-defaults.log" 2>&1
   if [ $? -eq 1 ] && grep -q "below $MIN_CORRELATION" "$out/compare-reopened-defaults.log"; then
-    pass "$3 reopened: does not sound as the default program"
+    pass "Ardour 7 reopened session: does not sound as the default program"
   else
-    fail "$3 reopened: does not sound as the default program" "$out/compare-reopened-defaults.log"
+    fail "Ardour 7 reopened session: does not sound as the default program" "$out/compare-reopened-defaults.log"
   fi
-}
-
-# ardour_plays PLUGIN_PATH PLUGIN TITLE: Ardour adds the instrument to a MIDI
-# track, plays the melody and exports it: right pitches at the right times,
-# the same sound as quorlin-host's; then the saved session.
-ardour_plays() {
-  mkdir -p "$XDG_CONFIG_HOME/ardour7/export"
-  cp "$here"/ardour-export/* "$XDG_CONFIG_HOME/ardour7/export/"
-  local attempts
-  if attempts="$(ardour_lua "$1" "$out/ardour.log" "exported: $out/ardour.wav" \
-                   render "$out/session" "$2" "$here/melody.txt" "$RATE" "$out/ardour.wav")"; then
-    pass "$3: loads the instrument as a track's instrument and exports the melody ($attempts)"
-  else
-    fail "$3: loads the instrument as a track's instrument and exports the melody" "$out/ardour.log"
-    return
-  fi
-  check "$3: right pitches at the right times (within $ARDOUR_TOLERANCE_MS ms)" "$out/ardour-notes.log" \
-    python3 "$here/soundcheck.py" notes "$out/ardour.wav" --melody "$here/melody.txt" --tolerance-ms "$ARDOUR_TOLERANCE_MS"
-  # The same check must find every note wrong against the melody a semitone up.
-  awk '!/^#/ && NF == 4 { $3 += 1 } { print }' "$here/melody.txt" >"$out/melody-up.txt"
-  python3 "$here/soundcheck.py" notes "$out/ardour.wav" --melody "$out/melody-up.txt" \
-    --tolerance-ms "$ARDOUR_TOLERANCE_MS" >"$out/ardour-notes-up.log" 2>&1
-  if [ $? -eq 1 ] && [ "$(grep -c 'wrong or no pitch' "$out/ardour-notes-up.log")" -eq \
-                       "$(grep -c '^  note ' "$out/ardour-notes-up.log")" ]; then
-    pass "$3: the pitch check rejects the melody a semitone up"
-  else
-    fail "$3: the pitch check rejects the melody a semitone up" "$out/ardour-notes-up.log"
-  fi
-
-  local host="$BUILD_DIR/quorlin-host"
-  if [ ! -x "$host" ]; then
-    fail "$3: no $host to compare with"
-    return
-  fi
-  python3 "$here/soundcheck.py" midi "$here/melody.txt" "$out/melody.mid" &&
-    "$host" render --plugin "$module" --rate "$RATE" "$out/melody.mid" "$out/reference.wav" >"$out/reference.log" 2>&1
-  if [ ! -s "$out/reference.wav" ]; then
-    fail "$3: quorlin-host renders the same melody" "$out/reference.log"
-    return
-  fi
-  check "$3: matches quorlin-host (normalised correlation >= $MIN_CORRELATION)" "$out/compare.log" \
-    python3 "$here/soundcheck.py" compare "$out/ardour.wav" "$out/reference.wav" --min-correlation "$MIN_CORRELATION"
-  ardour_reopened_session "$1" "$2" "$3"
 }
 
 run_ardour() {
@@ -264,23 +222,61 @@ run_ardour() {
     return
   fi
   plugin_name="$(grep -o '<VST2Info [^>]*name="[^"]*"' "$out/ardour-scan.log" | sed 's/.* name="\([^"]*\)"/\1/')"
-  ardour_plays "LXVST_PATH=$vst_dir" "$plugin_name" "Ardour 7 session"
+  ardour_plays "LXVST_PATH=$vst_dir" "$plugin_name"
 }
 
-# The LV2 bundle in Ardour, found by its URI on LV2_PATH; it must sound as
-# the VST 2 module does in quorlin-host, and its port values must come back
-# with the saved session (Ardour keeps them: the ports are the whole sound).
+# The LV2 bundle, added by its URI from LV2_PATH, in the same session: it must
+# sound as the VST 2 module does in quorlin-host, and Ardour must bring its
+# port values back with the saved session (the ports are its whole sound).
 run_ardour_lv2() {
   linux_ready ardour-lv2 || return
-  local lv2_dir="$linux_work/lv2"
-  if [ ! -f "$BUILD_DIR/quorlin.lv2/manifest.ttl" ]; then
-    fail "Ardour 7 LV2 session: no $BUILD_DIR/quorlin.lv2 (build the quorlin_lv2 target first)"
+  mkdir -p "$linux_work/lv2"
+  ln -sfn "$BUILD_DIR/quorlin.lv2" "$linux_work/lv2/quorlin.lv2"
+  prefix="LV2 bundle: "
+  ardour_plays "LV2_PATH=$linux_work/lv2" "lv2:urn:quorlin:instrument"
+  prefix=""
+}
+
+# ardour_plays PLUGIN_PATH PLUGIN_NAME: a session plays the melody with the
+# instrument and exports it; then the saved session.
+ardour_plays() {
+  local host="$BUILD_DIR/quorlin-host"
+  mkdir -p "$XDG_CONFIG_HOME/ardour7/export"
+  cp "$here"/ardour-export/* "$XDG_CONFIG_HOME/ardour7/export/"
+  local attempts
+  if attempts="$(ardour_lua "$1" "$out/ardour.log" "exported: $out/ardour.wav" \
+                   render "$out/session" "$2" "$here/melody.txt" "$RATE" "$out/ardour.wav")"; then
+    pass "Ardour 7 session: loads the module as a track's instrument and exports the melody ($attempts)"
+  else
+    fail "Ardour 7 session: loads the module as a track's instrument and exports the melody" "$out/ardour.log"
     return
   fi
-  rm -rf "$lv2_dir"
-  mkdir -p "$lv2_dir"
-  ln -s "$BUILD_DIR/quorlin.lv2" "$lv2_dir/quorlin.lv2"
-  ardour_plays "LV2_PATH=$lv2_dir" "lv2:urn:quorlin:instrument" "Ardour 7 LV2 session"
+  check "Ardour 7 session: right pitches at the right times (within $ARDOUR_TOLERANCE_MS ms)" "$out/ardour-notes.log" \
+    python3 "$here/soundcheck.py" notes "$out/ardour.wav" --melody "$here/melody.txt" --tolerance-ms "$ARDOUR_TOLERANCE_MS"
+  # The same check must find every note wrong against the melody a semitone up.
+  awk '!/^#/ && NF == 4 { $3 += 1 } { print }' "$here/melody.txt" >"$out/melody-up.txt"
+  python3 "$here/soundcheck.py" notes "$out/ardour.wav" --melody "$out/melody-up.txt" \
+    --tolerance-ms "$ARDOUR_TOLERANCE_MS" >"$out/ardour-notes-up.log" 2>&1
+  if [ $? -eq 1 ] && [ "$(grep -c 'wrong or no pitch' "$out/ardour-notes-up.log")" -eq \
+                       "$(grep -c '^  note ' "$out/ardour-notes-up.log")" ]; then
+    pass "Ardour 7 session: the pitch check rejects the melody a semitone up"
+  else
+    fail "Ardour 7 session: the pitch check rejects the melody a semitone up" "$out/ardour-notes-up.log"
+  fi
+
+  if [ ! -x "$host" ]; then
+    fail "Ardour 7 session: no $host to compare with"
+    return
+  fi
+  python3 "$here/soundcheck.py" midi "$here/melody.txt" "$out/melody.mid" &&
+    "$host" render --plugin "$module" --rate "$RATE" "$out/melody.mid" "$out/reference.wav" >"$out/reference.log" 2>&1
+  if [ ! -s "$out/reference.wav" ]; then
+    fail "Ardour 7 session: quorlin-host renders the same melody" "$out/reference.log"
+    return
+  fi
+  check "Ardour 7 session: matches quorlin-host (normalised correlation >= $MIN_CORRELATION)" "$out/compare.log" \
+    python3 "$here/soundcheck.py" compare "$out/ardour.wav" "$out/reference.wav" --min-correlation "$MIN_CORRELATION"
+  ardour_reopened_session "$1" "$2" "$host"
 }
 
 # ------------------------------------------------------------------ Windows
