@@ -166,8 +166,8 @@ VstIntPtr EffectBase::dispatcher(int32_t opcode, int32_t index, VstIntPtr value,
 void EffectBase::setParameter(int32_t, float) {}
 float EffectBase::getParameter(int32_t) { return 0.0f; }
 void EffectBase::processReplacing(float**, float**, int32_t) {}
-int32_t EffectBase::getProgram() { return currentProgram; }
-void EffectBase::setProgram(int32_t program) { currentProgram = program; }
+int32_t EffectBase::getProgram() { return currentProgram.load(std::memory_order_relaxed); }
+void EffectBase::setProgram(int32_t program) { currentProgram.store(program, std::memory_order_relaxed); }
 void EffectBase::setProgramName(char* text) { text[0] = '\0'; }
 void EffectBase::getProgramName(char* text) { text[0] = '\0'; }
 void EffectBase::getParameterLabel(int32_t, char* text) { text[0] = '\0'; }

@@ -3,6 +3,7 @@
 // callback so a plug-in class never calls it directly.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "host/editor_base.h"
@@ -105,7 +106,8 @@ class EffectBase {
   audioMasterCallback hostCallback;
   int32_t programCount;
   int32_t parameterCount;
-  int32_t currentProgram;
+  // The host may ask for it on one thread while another changes it.
+  std::atomic<int32_t> currentProgram;
   int32_t blockSize;
   AEffect effectRecord;
 };

@@ -57,10 +57,12 @@ int32_t checkHeader(const uint8_t* in, int32_t byteSize, int32_t count, int32_t 
 }
 
 bool readProgram(const uint8_t* in, ProgramRecord& program) {
-  for (float& value : program.values) {
+  for (Relaxed<float>& slot : program.values) {
     const uint32_t bits = wordAt(in);
+    float value = 0.0f;
     std::memcpy(&value, &bits, sizeof value);
     if (!std::isfinite(value)) return false;
+    slot = value;
     in += 4;
   }
   const char* name = reinterpret_cast<const char*>(in);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/parameters.h"
+#include "engine/relaxed.h"
 
 // The instrument holds this many programs.
 constexpr int kProgramCount = 4;
@@ -13,6 +14,9 @@ struct ProgramRecord {
 
   ProgramRecord();
 
-  float values[kParameterCount];
+  // A host may set and read values on its audio thread while its interface
+  // thread changes programs (see synth_plugin.h): each value is one atomic.
+  Relaxed<float> values[kParameterCount];
+  // Names are read and written on the interface thread alone.
   char name[kNameBytes];
 };

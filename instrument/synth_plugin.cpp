@@ -56,7 +56,9 @@ void SynthPlugin::setParameter(int32_t index, float value) {
   if (isParameterIndex(index)) current().values[index] = value;
 }
 
-float SynthPlugin::getParameter(int32_t index) { return isParameterIndex(index) ? current().values[index] : 0.0f; }
+float SynthPlugin::getParameter(int32_t index) {
+  return isParameterIndex(index) ? current().values[index].load() : 0.0f;
+}
 
 void SynthPlugin::process(float**, float** outputs, int32_t sampleFrames) {
   if (sampleFrames <= 0 || !outputs) return;
@@ -76,13 +78,20 @@ int32_t SynthPlugin::processEvents(VstEvents* events) {
 
 void SynthPlugin::setProgram(int32_t program) {
   if (program < 0 || program >= kProgramCount) return;
-  currentProgram = program;
-  const float* values = programs[program].values;
-  for (int i = 0; i < kParameterCount; ++i) setParameter(i, values[i]);
+  currentProgram.store(program, std::memory_order_release);
+  applyProgram(programs[program]);
+}
 
-  setWaveform(values[waveform]);
-  setFilter(values[cutoff], values[damping]);
-  setEnvelope(values[attackTime], values[peakLevel], values[decayTime], values[sustainLevel], values[releaseTime]);
+void SynthPlugin::applyProgram(const ProgramRecord& program) {
+  // Each value read once, so that the voices and the knobs get the same one
+  // while the audio thread may be setting it. The program keeps its values:
+  // writing them back could undo a value set meanwhile.
+  float values[kParameterCount];
+  for (int i = 0; i < kParameterCount; ++i) values[i] = program.values[i];
+  engine->setWaveform(values[waveform]);
+  engine->setFilter(values[cutoff], values[damping]);
+  engine->setEnvelope(values[attackTime], values[peakLevel], values[decayTime], values[sustainLevel],
+                      values[releaseTime]);
   if (glEditor) {
     glEditor->setKnobs(KnobValues{values[waveform], values[cutoff], values[damping], values[attackTime],
                                   values[peakLevel], values[decayTime], values[sustainLevel], values[releaseTime]});
@@ -107,21 +116,28 @@ void SynthPlugin::getProgramName(char* text) {
 
 int32_t SynthPlugin::getChunk(void** data, bool isPreset) {
   *data = chunk.data();
-  return isPreset ? chunk.encodeProgram(current()) : chunk.encodeBank(programs, currentProgram);
+  return isPreset ? chunk.encodeProgram(current()) : chunk.encodeBank(programs, getProgram());
 }
 
 int32_t SynthPlugin::setChunk(void* data, int32_t byteSize, bool isPreset) {
+  const int32_t shown = getProgram();
   if (isPreset) {
     ProgramRecord program;
     if (!decodeProgram(data, byteSize, program)) return 0;
-    current() = program;
-    setProgram(currentProgram);
-  } else {
-    ProgramBank bank;
-    if (!decodeBank(data, byteSize, bank)) return 0;
-    for (int i = 0; i < kProgramCount; ++i) programs[i] = bank.programs[i];
-    setProgram(bank.current);
+    programs[shown] = program;
+    setProgram(shown);
+    return 1;
   }
+  ProgramBank bank;
+  if (!decodeBank(data, byteSize, bank)) return 0;
+  // The order that keeps the load whole for a reader of the current program
+  // (see the header): the program being read is written last.
+  for (int i = 0; i < kProgramCount; ++i) {
+    if (i != shown) programs[i] = bank.programs[i];
+  }
+  currentProgram.store(bank.current, std::memory_order_release);
+  programs[shown] = bank.programs[shown];
+  setProgram(bank.current);
   return 1;
 }
 
@@ -153,13 +169,14 @@ void SynthPlugin::setWaveform(float value) {
 }
 
 void SynthPlugin::setFilter(float cutoffValue, float dampingValue) {
-  current().values[cutoff] = cutoffValue;
-  current().values[damping] = dampingValue;
+  Relaxed<float>* values = current().values;
+  values[cutoff] = cutoffValue;
+  values[damping] = dampingValue;
   engine->setFilter(cutoffValue, dampingValue);
 }
 
 void SynthPlugin::setEnvelope(float attack, float peak, float decay, float sustain, float release) {
-  float* values = current().values;
+  Relaxed<float>* values = current().values;
   values[attackTime] = attack;
   values[peakLevel] = peak;
   values[decayTime] = decay;

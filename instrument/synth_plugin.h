@@ -18,12 +18,29 @@
 //   editor's tables are touched by that thread alone.
 // ThreadSanitizer checks both with a host that does all of this at once
 // (tests/stress/busy_host_test.cpp, scripts/test.sh tsan).
-// The programs themselves (values, names, the current program number) are
-// plain data, changed by whichever thread calls: a host that changed them
-// from two threads at once would race on them. Chunks come and go on the
-// interface thread: a blob the host hands over is checked whole before it
-// touches a program, and is then applied as a program change is. Nothing
-// here takes a lock; the audio path never allocates.
+// - the programs' values and the current program number are atomic too
+//   (relaxed values, the number stored with release and read with acquire),
+//   so a host may set and read parameters on its audio thread while its
+//   interface thread picks a program or loads a chunk. Program names are
+//   read and written by the interface thread alone (the name opcodes and
+//   chunks come on it).
+// Chunks come and go on the interface thread. A blob the host hands over is
+// checked whole before it touches a program, so a refused one changes
+// nothing. A taken one is written in the order that keeps it whole for a
+// reader of the current program: every program but the one being read now,
+// then the new current program number (whose release publishes them), then
+// the program that was being read; the sound takes the new values last, as a
+// program change does. So a reader on the audio thread sees each value whole,
+// the value before the load or after it, never a value of a refused blob nor
+// one half written. What a reader may see while a load runs is a mix: some of
+// the eight values from before and some from after (and a reader that took
+// the program number just before the switch reads that program as the blob
+// rewrites it). That is acceptable for the reason a run may hear part of a
+// group changed: the host did not order its two calls, each value it gets is
+// one it set, and its next read after the load returns gives the new program
+// in full. Likewise a value the audio thread sets during a load lands before
+// or after it: in the program the load then rewrites, or in the new one.
+// Nothing here takes a lock; the audio path never allocates.
 #pragma once
 
 #include <cstdint>
@@ -84,7 +101,9 @@ class SynthPlugin : public EffectBaseX, public SoundSettings {
   GlEditor* glEditor = nullptr;
 
  private:
-  ProgramRecord& current() { return programs[currentProgram]; }
+  ProgramRecord& current() { return programs[currentProgram.load(std::memory_order_acquire)]; }
+  // The program's values into the voices and onto the knobs.
+  void applyProgram(const ProgramRecord& program);
 
   ProgramRecord* programs = nullptr;
   SynthEngine* engine = nullptr;  // the output stage and the eight voices

@@ -1,18 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a job needs, only those still missing.
-# Usage: scripts/install-deps.sh GROUP...   (groups: build windows editor lv2 hosts fuzz bench package)
+# Usage: scripts/install-deps.sh GROUP...   (groups: build windows editor hosts fuzz bench package lv2)
 set -euo pipefail
 
 packages_for() {
   case "$1" in
-    build)   echo "g++ cmake make libgtest-dev libx11-dev libgl-dev libxtst-dev zlib1g-dev lv2-dev" ;;
+    build)   echo "g++ cmake make pkg-config libgtest-dev libx11-dev libgl-dev libxtst-dev zlib1g-dev liblilv-dev lv2-dev parallel" ;;
     windows) echo "g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 libgl1:i386 libglx-mesa0:i386 libxcomposite1:i386" ;;
     editor)  echo "xvfb xauth libgl1-mesa-dri x11-utils" ;;
-    lv2)     echo "lv2-dev sordi lilv-utils jalv jackd2 xvfb xauth libgl1-mesa-dri x11-utils xdotool python3" ;;
     hosts)   echo "ardour qtractor muse lmms:i386 lmms-vst-server:i386 amsynth wine wine32:i386 xvfb xauth python3" ;;
     fuzz)    echo "clang-14 libfuzzer-14-dev libclang-rt-14-dev valgrind" ;;
-    bench)   echo "libbenchmark-dev amsynth" ;;
+    bench)   echo "libbenchmark-dev amsynth time" ;;
     package) echo "dpkg-dev" ;;
+    lv2)     echo "synthv1-lv2 ardour-lv2-plugins lv2-dev sordi lilv-utils jalv jackd2 xvfb xauth libgl1-mesa-dri x11-utils xdotool python3" ;;
     *) echo "install-deps: unknown group '$1'" >&2; exit 2 ;;
   esac
 }

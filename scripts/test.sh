@@ -27,7 +27,7 @@ check() { tally_run "$@" || true; }
 check_tests() { tally_ctest "$@" || true; }
 
 stage_deps() {
-  bash scripts/install-deps.sh build windows editor lv2 hosts fuzz bench package
+  bash scripts/install-deps.sh build windows editor hosts fuzz bench package lv2
 }
 
 # The test script's own guard: a build folder configured without tests fails
@@ -110,6 +110,18 @@ expect_bitness_message() {
   [ "$message" = "$expected" ] || { echo "expected: $expected"; return 1; }
 }
 
+# expect_lv2_refusal TARGET: a Windows quorlin-host.exe, given an LV2 bundle,
+# says in one line that it hosts VST 2 plug-ins there, and writes nothing.
+expect_lv2_refusal() {
+  local host message expected
+  host=$(build_dir "$1")
+  expected="quorlin-host: synth.lv2: an LV2 plug-in; quorlin-host hosts LV2 plug-ins on Linux only, and VST 2 plug-ins here"
+  message=$(use_build_wine "$host" &&
+    wine "$host/quorlin-host.exe" render --plugin synth.lv2 examples/demo.mid "$host/lv2.wav" 2>&1 >/dev/null | tr -d '\r')
+  echo "$message"
+  [ "$message" = "$expected" ] && [ ! -e "$host/lv2.wav" ] || { echo "expected: $expected, and no lv2.wav"; return 1; }
+}
+
 # The demo rendered by all three builds must be the same file, byte for byte;
 # each Windows quorlin-host.exe names the other bitness's module as such.
 stage_crosscheck() {
@@ -124,6 +136,7 @@ stage_crosscheck() {
   done
   check "64-bit quorlin-host.exe names a 32-bit module as such" expect_bitness_message x86_64 i686
   check "32-bit quorlin-host.exe names a 64-bit module as such" expect_bitness_message i686 x86_64
+  check "quorlin-host.exe says it hosts VST 2 plug-ins when given an LV2 bundle" expect_lv2_refusal x86_64
 }
 
 stage_package() {

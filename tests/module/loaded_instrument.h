@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "host/vst2_abi.h"
-#include "tools/hosting/module_library.h"
+#include "tools/hosting/vst2/module_library.h"
 
 /// The module under test, loaded once for the whole test program.
 const ModuleLibrary& quorlinModule();

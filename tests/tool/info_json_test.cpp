@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tools/commands/info_json.h"
+#include "tools/commands/json_text.h"
 
 namespace {
 

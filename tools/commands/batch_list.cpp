@@ -1,11 +1,5 @@
 #include "tools/commands/batch_list.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iostream>
-#include <sstream>
-
 #include "tools/system/system_services.h"
 #include "tools/system/tool_error.h"
 
@@ -13,9 +7,9 @@ namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-BatchLine splitLine(const std::string& text, int number) {
-  BatchLine line;
-  line.number = number;
+void splitWords(const std::string& text, BatchLine& line) {
+  line.words.clear();
+  line.problem.clear();
   std::string word;
   bool inWord = false;
   bool quoted = false;
@@ -34,35 +28,43 @@ BatchLine splitLine(const std::string& text, int number) {
   }
   if (quoted) line.problem = "a quote is not closed";
   if (inWord) line.words.push_back(word);
-  return line;
 }
 
-std::string readAll(std::istream& stream) {
-  std::ostringstream text;
-  text << stream.rdbuf();
-  return text.str();
+const std::string& refuseFolder(const std::string& path) {
+  if (path != "-" && identifyFile(path).isDirectory) {
+    throw ToolError(kExitBadInput, path + ": is a folder, not a batch list");
+  }
+  return path;
 }
 
 }  // namespace
 
-std::vector<BatchLine> parseBatchList(const std::string& text) {
-  std::vector<BatchLine> lines;
-  std::istringstream stream(text);
-  std::string lineText;
-  for (int number = 1; std::getline(stream, lineText); ++number) {
-    const size_t first = lineText.find_first_not_of(" \t\r");
-    if (first == std::string::npos || lineText[first] == '#') continue;
-    lines.push_back(splitLine(lineText, number));
+BatchList::BatchList(const std::string& path, const BatchShard& shard)
+    : reader_(refuseFolder(path), "batch list"), shard_(shard) {}
+
+bool BatchList::nextRenderText(std::string& text, bool& cut) {
+  while (reader_.next(text, cut)) {
+    if (!shard_.takes(reader_.lineNumber())) continue;
+    const size_t first = text.find_first_not_of(" \t\r");
+    if (first != std::string::npos && text[first] != '#') return true;
   }
-  return lines;
+  return false;
 }
 
-std::vector<BatchLine> readBatchList(const std::string& path) {
-  if (path == "-") return parseBatchList(readAll(std::cin));
-  if (identifyFile(path).isDirectory) throw ToolError(kExitBadInput, path + ": is a folder, not a batch list");
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw ToolError(kExitBadInput, path + ": cannot open the batch list: " + std::strerror(errno));
-  const std::string text = readAll(file);
-  if (file.bad()) throw ToolError(kExitBadInput, path + ": cannot read the batch list");
-  return parseBatchList(text);
+bool BatchList::next(BatchLine& line) {
+  std::string text;
+  bool cut = false;
+  if (!nextRenderText(text, cut)) return false;
+  line.number = reader_.lineNumber();
+  splitWords(text, line);
+  if (cut) line.problem = "the line is longer than " + std::to_string(LineReader::kLongestLine) + " bytes";
+  return true;
+}
+
+int64_t BatchList::countRemaining() {
+  std::string text;
+  bool cut = false;
+  int64_t count = 0;
+  while (nextRenderText(text, cut)) ++count;
+  return count;
 }

@@ -9,5 +9,5 @@
 
 // Returns kExitSuccess when every song was written, kExitSomeFailed when some
 // were not (each reported as it failed). Throws ToolError for a list that
-// cannot be read, a module that cannot be loaded, or an interruption.
-int renderBatch(const RenderOptions& options, const std::string& modulePath);
+// cannot be read, a plug-in that cannot be loaded, or an interruption.
+int renderBatch(const RenderOptions& options, const std::string& pluginName);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "tools/files/lv2_preset_name.h"
 #include "tools/files/preset_file.h"
 #include "tools/system/tool_error.h"
 
@@ -22,6 +23,16 @@ ToolError badValue(const std::string& option, const std::string& text, const std
 }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// An LV2 port symbol: a letter or underscore, then letters, digits and underscores.
+bool isSymbol(const std::string& text) {
+  const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
+  if (text.empty() || !letter(text[0])) return false;
+  for (char c : text) {
+    if (!letter(c) && !isDigit(c)) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -106,19 +117,26 @@ int64_t parseNanoseconds(const std::string& option, const std::string& text, int
   return seconds * 1000000000 + fraction;
 }
 
-std::pair<int32_t, float> parseIndexedValue(const std::string& option, const std::string& text,
-                                            const std::string& usage) {
+ParameterSetting parseParameterSetting(const std::string& option, const std::string& text, const std::string& usage) {
   const size_t equals = text.find('=');
   if (equals == std::string::npos) throw usageError(option + " needs INDEX=VALUE, not '" + text + "'", usage);
-  const int64_t index = parseWholeNumber(option, text.substr(0, equals), 0, INT32_MAX, usage);
-  const std::string valueText = text.substr(equals + 1);
-  const float value = parseFloatValue(option, valueText, usage);
-  // VST 2 parameter values run from 0 to 1; plug-ins are not made for others.
-  if (!(value >= 0.0f && value <= 1.0f)) throw badValue(option, valueText, "a value from 0 to 1", usage);
-  return {static_cast<int32_t>(index), value};
+  ParameterSetting setting;
+  setting.key = text.substr(0, equals);
+  if (!setting.key.empty() && isDigit(setting.key[0])) {
+    setting.key = std::to_string(parseWholeNumber(option, setting.key, 0, INT32_MAX, usage));
+  } else if (!isSymbol(setting.key)) {
+    throw usageError(option + " needs INDEX=VALUE or SYMBOL=VALUE, not '" + text + "'", usage);
+  }
+  setting.valueText = text.substr(equals + 1);
+  setting.value = parseFloatValue(option, setting.valueText, usage);
+  return setting;
 }
 
 std::string parsePresetSavePath(const std::string& option, const std::string& text, const std::string& usage) {
-  if (!presetKindForFileName(text)) throw badValue(option, text, "a file name ending in .fxp or .fxb", usage);
+  if (!presetKindForFileName(text) && !isLv2PresetBundleName(text)) {
+    throw usageError(option + " needs a file name ending in .fxp or .fxb, not '" + text +
+                         "' (for an LV2 plug-in, a folder NAME.preset.lv2)",
+                     usage);
+  }
   return text;
 }

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "tools/hosting/instrument.h"
+
 struct OptionDefinition {
   const char* name;  // with its dashes, e.g. "--rate"
   bool takesValue;
@@ -30,10 +32,10 @@ int64_t parseWholeNumber(const std::string& option, const std::string& text, int
 // same way on every platform.
 float parseFloatValue(const std::string& option, const std::string& text, const std::string& usage);
 
-// "INDEX=VALUE", as --param takes it: a whole index from 0 and a float value
-// from 0 to 1, the range of VST 2 parameter values.
-std::pair<int32_t, float> parseIndexedValue(const std::string& option, const std::string& text,
-                                            const std::string& usage);
+// "KEY=VALUE", as --param takes it: a whole index from 0 or a port symbol,
+// and a finite value; whether the plug-in has that parameter and takes that
+// value is for the instrument to say.
+ParameterSetting parseParameterSetting(const std::string& option, const std::string& text, const std::string& usage);
 
 // A non-negative decimal number of seconds with at most nine decimals, kept exact
 // in nanoseconds so that frame counts derived from it never depend on floating point.
@@ -41,5 +43,5 @@ int64_t parseNanoseconds(const std::string& option, const std::string& text, int
                          const std::string& usage);
 
 // A file to save a preset in: a name ending in .fxp (one program) or .fxb (a
-// bank), which says what is saved.
+// bank), which says what is saved, or an LV2 preset bundle NAME.preset.lv2.
 std::string parsePresetSavePath(const std::string& option, const std::string& text, const std::string& usage);

@@ -8,10 +8,8 @@
 
 #include "tools/commands/command_line.h"
 #include "tools/commands/session_options.h"
-#include "tools/files/preset_file.h"
 #include "tools/hosting/host_window.h"
-#include "tools/hosting/module_library.h"
-#include "tools/hosting/plugin_session.h"
+#include "tools/hosting/instrument_plugin.h"
 #include "tools/commands/subcommands.h"
 #include "tools/system/tool_error.h"
 
@@ -23,32 +21,40 @@ const char* const kEditorUsage =
 
 const char* const kEditorHelp =
     "usage: quorlin-host editor [options]\n"
-    "Opens a VST 2 plug-in's editor in a window and runs it until the window is closed.\n"
+    "Opens a plug-in's editor in a window and runs it until the window is closed: a VST 2\n"
+    "plug-in's editor, or an LV2 plug-in's X11 UI.\n"
     "\n"
-    "  --plugin PATH        the VST 2 module (default: the Quorlin module beside this program)\n"
+    "  --plugin PATH        the VST 2 module, or the LV2 plug-in's bundle folder or URI\n"
+    "                       (default: the Quorlin module beside this program)\n"
     "  --program P          program to select (default 0)\n"
-    "  --preset FILE        load an .fxp program or .fxb bank first; --program and --param\n"
-    "                       then change what it set\n"
-    "  --param I=V          set parameter I to V (0 to 1) before the program is applied again\n"
-    "                       (repeatable)\n"
+    "  --preset FILE        load an .fxp program or .fxb bank first (VST 2), or an LV2\n"
+    "                       preset's URI or bundle folder; --program and --param then change\n"
+    "                       what it set\n"
+    "  --param I=V          set parameter I to V (VST 2: 0 to 1) before the program is applied\n"
+    "                       again; for LV2, I is a control port's symbol or index (repeatable)\n"
     "  --screenshot FILE    save a PNG picture of the window and end instead of waiting\n"
     "  --after MS           milliseconds to let the editor draw before the picture, 0 to 600000\n"
     "                       (default 500)\n"
     "  --print-parameters   when the window closes (or the picture is saved), print each\n"
-    "                       parameter of the current program as a line \"INDEX VALUE\"\n"
+    "                       parameter of the current program as a line \"INDEX VALUE\" (LV2:\n"
+    "                       each control input as \"SYMBOL VALUE\")\n"
     "                       to standard output\n"
     "  --save FILE          when the window closes (or the picture is saved), save what was\n"
     "                       dialled in as FILE.fxp (the current program) or FILE.fxb (every\n"
-    "                       program), as a chunk where the plug-in has chunks\n"
+    "                       program), as a chunk where the plug-in has chunks; for LV2, as the\n"
+    "                       preset bundle NAME.preset.lv2\n"
     "  --help               this text\n"
     "\n"
     "Exit status: 0 done, 1 the picture or preset could not be written, 2 bad usage, preset,\n"
-    "no display or a folder that takes no new file, 3 the module could not be loaded or has\n"
+    "no display or a folder that takes no new file, 3 the plug-in could not be loaded or has\n"
     "no editor.\n";
 
 constexpr int64_t kMaxAfterMilliseconds = 600000;
-// Hosts give editors their idle call about thirty times a second.
-constexpr std::chrono::milliseconds kIdlePeriod(33);
+// Hosts give editors their idle call about sixty times a second.
+constexpr std::chrono::milliseconds kIdlePeriod(16);
+// The window an editor that tells no size first opens in, until it resizes it.
+constexpr int kUnsizedWidth = 400;
+constexpr int kUnsizedHeight = 300;
 
 const std::vector<OptionDefinition> kEditorOptions = {
     {"--plugin", true}, {"--program", true}, {"--param", true},
@@ -58,7 +64,7 @@ const std::vector<OptionDefinition> kEditorOptions = {
 
 struct EditorOptions {
   bool help = false;
-  std::string modulePath;  // the default module when empty
+  std::string pluginName;  // the default plug-in when empty
   SessionSettings session;
   std::string screenshotPath;  // none when empty
   int64_t afterMilliseconds = 500;
@@ -75,7 +81,7 @@ EditorOptions parseEditorOptions(const Arguments& args) {
     if (name == "--help") {
       options.help = true;
     } else if (name == "--plugin") {
-      options.modulePath = value;
+      options.pluginName = value;
     } else if (name == "--screenshot") {
       if (value.empty()) throw usageError("--screenshot needs a file name", kEditorUsage);
       options.screenshotPath = value;
@@ -90,42 +96,29 @@ EditorOptions parseEditorOptions(const Arguments& args) {
   return options;
 }
 
-// The editor stays open while this lives; the host closes it before its window goes.
-class OpenEditor {
- public:
-  OpenEditor(PluginSession& session, void* parent) : session(session) { session.dispatch(effEditOpen, 0, 0, parent); }
-  ~OpenEditor() { session.dispatch(effEditClose); }
-  OpenEditor(const OpenEditor&) = delete;
-  OpenEditor& operator=(const OpenEditor&) = delete;
-
- private:
-  PluginSession& session;
-};
-
 // Nine significant digits tell every float apart, so the printed value reads
 // back as exactly the one the plug-in holds.
-void printParameters(PluginSession& session) {
-  for (VstInt32 index = 0; index < session.effect().numParams; ++index) {
-    std::printf("%d %.9g\n", static_cast<int>(index), static_cast<double>(session.parameter(index)));
+void printParameters(Instrument& instrument) {
+  for (const auto& [key, value] : instrument.parameterValues()) {
+    std::printf("%s %.9g\n", key.c_str(), static_cast<double>(value));
   }
   std::fflush(stdout);
 }
 
 // Opens the editor in a window of its own and runs it until the window is
-// closed or, with a screenshot asked for, the picture is saved.
-void runEditorWindow(PluginSession& session, const EditorOptions& options) {
-  ERect* rect = nullptr;
-  session.dispatch(effEditGetRect, 0, 0, &rect);
-  if (!rect || rect->right <= rect->left || rect->bottom <= rect->top) {
-    throw ToolError(kExitBadModule, session.modulePath() + ": the plug-in's editor gives no size");
-  }
-  HostWindow window("quorlin-host editor: " + session.modulePath(), rect->right - rect->left, rect->bottom - rect->top);
-  OpenEditor editor(session, window.parentHandle());
+// closed or, with a screenshot asked for, the picture is saved. Meanwhile the
+// plug-in renders a block of silence at every idle, as in a host whose
+// transport stands still, so that what the plug-in reports (an LV2 UI's
+// meters, say) moves as it would there.
+void runEditorWindow(Instrument& instrument, const std::string& pluginName, const EditorOptions& options) {
+  const auto size = instrument.editorSize().value_or(std::make_pair(kUnsizedWidth, kUnsizedHeight));
+  HostWindow window("quorlin-host editor: " + pluginName, size.first, size.second);
+  const std::unique_ptr<InstrumentEditor> editor = instrument.openEditor(window);
 
   const auto opened = std::chrono::steady_clock::now();
   const std::chrono::milliseconds after(options.afterMilliseconds);
-  while (window.handleEvents()) {
-    session.dispatch(effEditIdle);
+  while (window.handleEvents() && editor->idle()) {
+    instrument.process(options.session.blockSize);
     if (!options.screenshotPath.empty() && std::chrono::steady_clock::now() - opened >= after) {
       writePngFile(options.screenshotPath, window.capture());
       return;
@@ -143,17 +136,14 @@ int editorCommand(const Arguments& args) {
     return kExitSuccess;
   }
 
-  const ModuleLibrary module(options.modulePath.empty() ? defaultModulePath() : options.modulePath);
-  PluginSession session(module);
-  session.configure(options.session);  // as render does: the editor shows the values set here
-  if ((session.effect().flags & effFlagsHasEditor) == 0) {
-    throw ToolError(kExitBadModule, module.path() + ": the plug-in has no editor");
-  }
-  session.start();
-  runEditorWindow(session, options);
-  if (options.printParameters) printParameters(session);
-  if (!options.savePath.empty()) {
-    writePresetFile(options.savePath, session.savePreset(*presetKindForFileName(options.savePath), options.savePath));
-  }
+  const std::string pluginName = options.pluginName.empty() ? defaultPluginName() : options.pluginName;
+  const std::unique_ptr<InstrumentPlugin> plugin = loadInstrumentPlugin(pluginName);
+  const std::unique_ptr<Instrument> instrument = plugin->instantiate();
+  instrument->configure(options.session);  // as render does: the editor shows the values set here
+  instrument->editorSize();                // refuses a plug-in without an editor before a window opens
+  instrument->start();
+  runEditorWindow(*instrument, pluginName, options);
+  if (options.printParameters) printParameters(*instrument);
+  if (!options.savePath.empty()) instrument->saveState(options.savePath)->write();
   return kExitSuccess;
 }

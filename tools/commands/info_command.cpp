@@ -1,12 +1,14 @@
+#include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "tools/commands/command_line.h"
 #include "tools/commands/info_json.h"
-#include "tools/commands/plugin_description.h"
-#include "tools/hosting/module_library.h"
-#include "tools/hosting/plugin_session.h"
+#include "tools/commands/lv2_info.h"
+#include "tools/hosting/instrument_plugin.h"
 #include "tools/commands/subcommands.h"
 #include "tools/system/tool_error.h"
 
@@ -16,11 +18,13 @@ const char* const kInfoUsage = "quorlin-host info [--plugin PATH] [--preset FILE
 
 const char* const kInfoHelp =
     "usage: quorlin-host info [--plugin PATH] [--preset FILE] [--json]\n"
-    "Describes a VST 2 module: identity, flags, programs, parameters and capabilities.\n"
+    "Describes a VST 2 module (identity, flags, programs, parameters and capabilities) or an\n"
+    "LV2 plug-in (URI, ports, features, presets and UIs).\n"
     "\n"
-    "  --plugin PATH     the VST 2 module (default: the Quorlin module beside this program)\n"
+    "  --plugin PATH     the VST 2 module, or the LV2 plug-in's bundle folder or URI\n"
+    "                    (default: the Quorlin module beside this program)\n"
     "  --preset FILE     load an .fxp program or .fxb bank first, and show every program's\n"
-    "                    parameter values after it\n"
+    "                    parameter values after it (VST 2)\n"
     "  --json            the same as one JSON object, for scripts\n"
     "  --help            this text\n";
 
@@ -38,38 +42,38 @@ std::string shown(const std::string& text) {
   return line.empty() ? "(empty)" : "\"" + line + "\"";
 }
 
-std::string flagList(VstInt32 flags) {
+std::string flagList(const Vst2Description& plugin) {
   std::string names;
-  for (const std::string& name : flagNames(flags)) names += (names.empty() ? "" : " ") + name;
-  if (unnamedFlags(flags) != 0) {
+  for (const std::string& name : plugin.flags) names += (names.empty() ? "" : " ") + name;
+  if (plugin.unnamedFlags != 0) {
     char rest[32];
-    std::snprintf(rest, sizeof rest, "%s0x%X", names.empty() ? "" : " ", static_cast<unsigned>(unnamedFlags(flags)));
+    std::snprintf(rest, sizeof rest, "%s0x%X", names.empty() ? "" : " ", static_cast<unsigned>(plugin.unnamedFlags));
     names += rest;
   }
   return names.empty() ? "(none)" : names;
 }
 
-const char* canDoText(VstIntPtr answer) {
+const char* canDoText(int64_t answer) {
   if (answer > 0) return "yes";
   if (answer < 0) return "no";
   return "don't know";
 }
 
-void printText(const PluginDescription& plugin) {
+void printText(const Vst2Description& plugin) {
   std::printf("module          %s\n", plugin.modulePath.c_str());
   std::printf("name            %s\n", shown(plugin.name).c_str());
   std::printf("vendor          %s\n", shown(plugin.vendor).c_str());
   std::printf("product         %s\n", shown(plugin.product).c_str());
   std::printf("vendor version  %lld\n", static_cast<long long>(plugin.vendorVersion));
-  std::printf("unique ID       '%s' (0x%08X)\n", fourCharacters(plugin.uniqueId).c_str(),
+  std::printf("unique ID       '%s' (0x%08X)\n", plugin.uniqueIdText.c_str(),
               static_cast<unsigned>(plugin.uniqueId));
   std::printf("version         %d\n", plugin.version);
   std::printf("VST version     %lld\n", static_cast<long long>(plugin.vstVersion));
   std::printf("category        %lld (%s)\n", static_cast<long long>(plugin.category),
-              categoryName(plugin.category).c_str());
+              plugin.categoryName.c_str());
   std::printf("inputs          %d\n", plugin.inputs);
   std::printf("outputs         %d\n", plugin.outputs);
-  std::printf("flags           %s\n", flagList(plugin.flags).c_str());
+  std::printf("flags           %s\n", flagList(plugin).c_str());
   std::printf("initial delay   %d frames\n", plugin.initialDelay);
   std::printf("tail size       %lld frames\n", static_cast<long long>(plugin.tailSize));
 
@@ -89,17 +93,17 @@ void printText(const PluginDescription& plugin) {
 
   std::printf("parameters      %zu\n", plugin.parameters.size());
   for (size_t index = 0; index < plugin.parameters.size(); ++index) {
-    const ParameterDescription& parameter = plugin.parameters[index];
+    const Vst2Parameter& parameter = plugin.parameters[index];
     std::printf("  %3zu  name %s  label %s  display %s\n", index, shown(parameter.name).c_str(),
                 shown(parameter.label).c_str(), shown(parameter.display).c_str());
   }
 
   std::printf("can do\n");
-  for (const CanDoAnswer& canDo : plugin.canDo) std::printf("  %-30s %s\n", canDo.question, canDoText(canDo.answer));
+  for (const Vst2CanDo& canDo : plugin.canDo) std::printf("  %-30s %s\n", canDo.question, canDoText(canDo.answer));
 
   std::printf("output pins\n");
   for (size_t pin = 0; pin < plugin.outputPins.size(); ++pin) {
-    const PinDescription& description = plugin.outputPins[pin];
+    const Vst2Pin& description = plugin.outputPins[pin];
     if (!description.described) {
       std::printf("  %3zu  (not described)\n", pin);
       continue;
@@ -114,7 +118,7 @@ void printText(const PluginDescription& plugin) {
 int infoCommand(const Arguments& args) {
   const ParsedArguments parsed =
       parseArguments(args, {{"--plugin", true}, {"--preset", true}, {"--json", false}, {"--help", false}}, kInfoUsage);
-  std::string modulePath = defaultModulePath();
+  std::string pluginName = defaultPluginName();
   SessionSettings settings;
   settings.sampleRate = kInfoSampleRate;
   settings.blockSize = kInfoBlockSize;
@@ -127,26 +131,35 @@ int infoCommand(const Arguments& args) {
     if (name == "--json") {
       json = true;
     } else if (name == "--preset") {
-      settings.presetPath = value;
+      settings.preset = value;
     } else {
-      modulePath = value;
+      pluginName = value;
     }
   }
   if (!parsed.operands.empty()) throw usageError("unexpected argument '" + parsed.operands[0] + "'", kInfoUsage);
 
-  const ModuleLibrary module(modulePath);
-  PluginSession session(module);
-  const bool withPreset = !settings.presetPath.empty();
+  const std::unique_ptr<InstrumentPlugin> plugin = loadInstrumentPlugin(pluginName);
+  const std::unique_ptr<Instrument> instrument = plugin->instantiate();
+  const bool withPreset = !settings.preset.empty();
   if (withPreset) {
-    session.configure(settings);
+    instrument->configure(settings);
   } else {
-    session.setTiming(kInfoSampleRate, kInfoBlockSize);
+    instrument->setTiming(kInfoSampleRate, kInfoBlockSize);
   }
-  const PluginDescription description = describePlugin(session, withPreset);
-  if (json) {
-    std::fputs(describeAsJson(description).c_str(), stdout);
+  const InstrumentDescription description = instrument->describe(withPreset);
+  if (const auto* vst2 = std::get_if<Vst2Description>(&description)) {
+    if (json) {
+      std::fputs(describeAsJson(*vst2).c_str(), stdout);
+    } else {
+      printText(*vst2);
+    }
   } else {
-    printText(description);
+    const Lv2Description& lv2 = std::get<Lv2Description>(description);
+    if (json) {
+      std::fputs(describeAsJson(lv2).c_str(), stdout);
+    } else {
+      printText(lv2);
+    }
   }
   return kExitSuccess;
 }

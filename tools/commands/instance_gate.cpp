@@ -7,7 +7,7 @@ InstanceGate::Instance InstanceGate::open() {
     const uint64_t closingsBefore = closings_;
     lock.unlock();
     try {
-      return Instance(new PluginSession(module_), [this](PluginSession* session) { closed(session); });
+      return Instance(plugin_.instantiate().release(), [this](Instrument* instrument) { closed(instrument); });
     } catch (const InstanceRefused&) {
       lock.lock();
       --alive_;
@@ -23,8 +23,8 @@ InstanceGate::Instance InstanceGate::open() {
   }
 }
 
-void InstanceGate::closed(PluginSession* session) {
-  delete session;
+void InstanceGate::closed(Instrument* instrument) {
+  delete instrument;
   const std::lock_guard<std::mutex> lock(mutex_);
   --alive_;
   ++closings_;

@@ -14,24 +14,23 @@
 #include <mutex>
 #include <string>
 
-#include "tools/hosting/module_library.h"
-#include "tools/hosting/plugin_session.h"
+#include "tools/hosting/instrument_plugin.h"
 
 class InstanceGate {
  public:
   // Closes the instance and lets a waiting job try again.
-  using Instance = std::unique_ptr<PluginSession, std::function<void(PluginSession*)>>;
+  using Instance = std::unique_ptr<Instrument, std::function<void(Instrument*)>>;
 
-  explicit InstanceGate(const ModuleLibrary& module) : module_(module) {}
+  explicit InstanceGate(InstrumentPlugin& plugin) : plugin_(plugin) {}
 
-  // Throws InstanceRefused or ToolError as PluginSession does.
+  // Throws InstanceRefused or ToolError as the plug-in's instantiate does.
   Instance open();
-  const std::string& modulePath() const { return module_.path(); }
+  const std::string& pluginName() const { return plugin_.name(); }
 
  private:
-  void closed(PluginSession* session);
+  void closed(Instrument* instrument);
 
-  const ModuleLibrary& module_;
+  InstrumentPlugin& plugin_;
   std::mutex mutex_;
   std::condition_variable changed_;
   int alive_ = 0;          // open, or being opened

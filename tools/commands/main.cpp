@@ -1,4 +1,4 @@
-// quorlin-host: a command-line VST 2 host. `quorlin-host SUBCOMMAND ...` runs
+// quorlin-host: a command-line host of VST 2 and LV2 instruments. `quorlin-host SUBCOMMAND ...` runs
 // one of the subcommands listed in subcommands.h.
 #include <cstdio>
 #include <exception>

@@ -27,10 +27,10 @@ ProgressBar::ProgressBar(bool enabled, const char* unit)
     : enabled_(enabled), unit_(unit != nullptr ? unit : ""), start_(std::chrono::steady_clock::now()) {}
 
 void ProgressBar::update(int64_t done, int64_t total) {
-  if (!enabled_ || total <= 0) return;
-  const int percent = static_cast<int>(done * 100 / total);
+  if (!enabled_ || total == 0) return;
+  const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 0;
   int64_t secondsLeft = -1;
-  if (done > 0) {
+  if (done > 0 && total > 0) {
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     secondsLeft = static_cast<int64_t>(elapsed * static_cast<double>(total - done) / static_cast<double>(done) + 0.5);
   }
@@ -44,6 +44,10 @@ void ProgressBar::update(int64_t done, int64_t total) {
 }
 
 void ProgressBar::redraw() {
+  if (total_ < 0) {
+    drawLine("rendering: " + std::to_string(done_) + " " + unit_ + " done");
+    return;
+  }
   const int filled = shownPercent_ * kBarWidth / 100;
   std::string line = "rendering [" + std::string(static_cast<size_t>(filled), '#') +
                      std::string(static_cast<size_t>(kBarWidth - filled), '.') + "] ";
@@ -52,6 +56,10 @@ void ProgressBar::redraw() {
   line += share;
   if (!unit_.empty()) line += " " + std::to_string(done_) + "/" + std::to_string(total_) + " " + unit_;
   if (shownSecondsLeft_ >= 0) line += ", " + clockTime(shownSecondsLeft_) + " left";
+  drawLine(line);
+}
+
+void ProgressBar::drawLine(const std::string& line) {
   // Padded to cover a longer line drawn before.
   std::fprintf(stderr, "\r%-*s", static_cast<int>(shownLength_), line.c_str());
   std::fflush(stderr);

@@ -1,6 +1,6 @@
 // A one-line progress bar on standard error, redrawn in place while a long
 // job runs: the share done, what is counted (songs of a batch) and the time
-// left. It draws only when enabled (a terminal, and no --quiet).
+// left, or only the count when the total is not known. It draws only when enabled (a terminal, and no --quiet).
 #pragma once
 
 #include <chrono>
@@ -16,12 +16,14 @@ class ProgressBar {
   ProgressBar(const ProgressBar&) = delete;
   ProgressBar& operator=(const ProgressBar&) = delete;
   // Redraws when what it shows changes (share, count, seconds left), or after clear().
+  // A negative total is one not known ahead: the bar then shows the count alone.
   void update(int64_t done, int64_t total);
   // Erases the bar, leaving the line free for the next output.
   void clear();
 
  private:
   void redraw();
+  void drawLine(const std::string& line);
 
   bool enabled_;
   std::string unit_;

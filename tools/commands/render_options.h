@@ -1,15 +1,17 @@
 // The command line of `quorlin-host render`, and the lines of a batch list.
 //
-// A render has options of the command (the module, --batch, --jobs, --quiet)
-// and options of the song (rate, block size, program, parameters, preset,
-// tail, format, saved preset), which a batch list gives line by line.
+// A render has options of the command (the module, --batch, --jobs, --log,
+// --shard, --quiet) and options of the song (rate, block size, program,
+// parameters, preset, tail, format, saved preset), which a batch list gives
+// line by line.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "tools/hosting/plugin_session.h"
+#include "tools/commands/batch_list.h"
+#include "tools/hosting/instrument.h"
 #include "tools/files/wav_writer.h"
 
 // How long to render past the last event: a fixed time, or until the
@@ -32,9 +34,11 @@ struct SongSettings {
 struct RenderOptions {
   bool help = false;
   bool quiet = false;
-  std::string modulePath;     // the default module when empty
+  std::string pluginName;     // the default plug-in when empty
   std::string batchListPath;  // a batch list ("-": standard input); a single render of `song` when empty
   int jobs = 0;               // songs rendered at once in a batch; 0: one per processor core
+  std::string logPath;        // a batch's result log ("-": standard output); none when empty
+  BatchShard shard;           // the lines of the list this batch renders
   SongSettings song;
 };
 

@@ -15,10 +15,9 @@ bool applySessionOption(SessionSettings& session, const std::string& name, const
   if (name == "--program") {
     session.program = static_cast<int32_t>(parseWholeNumber(name, value, 0, kMaxIndex, usage));
   } else if (name == "--param") {
-    const auto [index, setting] = parseIndexedValue(name, value, usage);
-    session.parameters.push_back({index, setting});
+    session.parameters.push_back(parseParameterSetting(name, value, usage));
   } else if (name == "--preset") {
-    session.presetPath = value;
+    session.preset = value;
   } else {
     return false;
   }

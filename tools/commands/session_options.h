@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tools/hosting/plugin_session.h"
+#include "tools/hosting/instrument.h"
 
 // Applies one of the three to the settings; false, and nothing changed, for
 // any other option. Throws ToolError (kExitBadInput) with the usage line for

@@ -7,34 +7,13 @@
 #include "tools/commands/quiet_tail.h"
 #include "tools/commands/interrupt.h"
 #include "tools/files/midi_file.h"
+#include "tools/files/lv2_preset_name.h"
 #include "tools/files/midi_schedule.h"
 #include "tools/system/output_file.h"
 #include "tools/system/tool_error.h"
-#include "tools/hosting/vst_event_list.h"
-#include "tools/files/preset_file.h"
 #include "tools/files/wav_writer.h"
 
 namespace {
-
-// The WAV file holds the plug-in's first two outputs, or its only one.
-constexpr int kMaxWrittenChannels = 2;
-
-// One array of block-sized buffers per plug-in input and output; inputs stay silent.
-class AudioBuffers {
- public:
-  AudioBuffers(int inputs, int outputs, int32_t blockSize) {
-    for (int i = 0; i < inputs + outputs; ++i) storage_.emplace_back(static_cast<size_t>(blockSize), 0.0f);
-    for (auto& buffer : storage_) pointers_.push_back(buffer.data());
-    inputCount_ = inputs;
-  }
-  float** inputs() { return pointers_.data(); }
-  float** outputs() { return pointers_.data() + inputCount_; }
-
- private:
-  std::vector<std::vector<float>> storage_;
-  std::vector<float*> pointers_;
-  int inputCount_ = 0;
-};
 
 MidiSchedule loadSchedule(const std::string& path, int32_t sampleRate) {
   const MidiFile song = readMidiFile(path);
@@ -62,11 +41,11 @@ SongResult renderSong(const SongSettings& song, InstanceGate& instances, const s
   const auto startTime = std::chrono::steady_clock::now();
   std::vector<std::string> filesRead = otherFilesRead;
   filesRead.push_back(song.inputPath);
-  if (!song.session.presetPath.empty()) filesRead.push_back(song.session.presetPath);
+  if (!song.session.preset.empty()) filesRead.push_back(song.session.preset);
   refuseUnsafeOutput(song.outputPath, filesRead);
   if (!song.savePath.empty()) {
     filesRead.push_back(song.outputPath);
-    refuseUnsafeOutput(song.savePath, filesRead);
+    refuseUnsafeOutput(song.savePath, filesRead, isLv2PresetBundleName(song.savePath));
   }
 
   const int32_t rate = song.session.sampleRate;
@@ -80,19 +59,16 @@ SongResult renderSong(const SongSettings& song, InstanceGate& instances, const s
   }
   stopIfRequested(song.outputPath);
 
-  const InstanceGate::Instance session = instances.open();
-  session->configure(song.session);
-  const AEffect& effect = session->effect();
-  if (effect.numOutputs < 1) {
-    throw ToolError(kExitBadModule, instances.modulePath() + ": the plug-in has no audio outputs");
+  const InstanceGate::Instance instrument = instances.open();
+  instrument->configure(song.session);
+  if (instrument->outputCount() < 1) {
+    throw ToolError(kExitBadModule, instances.pluginName() + ": the plug-in has no audio outputs");
   }
   SongResult result;
-  result.channels = std::min(effect.numOutputs, kMaxWrittenChannels);
-  AudioBuffers buffers(std::max(effect.numInputs, 0), effect.numOutputs, blockSize);
+  result.channels = std::min(instrument->outputCount(), kMaxWrittenChannels);
   WavWriter writer(song.outputPath, song.format, result.channels, rate);
-  VstEventList eventList;
 
-  session->start();
+  instrument->start();
   const ScheduledEvent* next = schedule.events.data();
   const ScheduledEvent* const end = next + schedule.events.size();
   bool songOver = false;
@@ -101,31 +77,30 @@ SongResult renderSong(const SongSettings& song, InstanceGate& instances, const s
     const ScheduledEvent* last = next;
     while (last != end && last->frame < blockStart + frames) ++last;
     if (last != next) {
-      eventList.fill(next, last, blockStart);
-      session->sendEvents(eventList.list());
+      instrument->sendEvents(next, last, blockStart);
       next = last;
     }
-    session->process(buffers.inputs(), buffers.outputs(), frames);
+    instrument->process(frames);
+    float* const* outputs = instrument->outputs();
     int32_t kept = frames;
     if (song.tail.untilQuiet && blockStart + frames > schedule.lastFrame) {
       // The tail starts inside this block or before it.
       const int32_t tailStart = static_cast<int32_t>(std::max<int64_t>(schedule.lastFrame - blockStart, 0));
       const float* tail[kMaxWrittenChannels] = {};
-      for (int channel = 0; channel < result.channels; ++channel)
-        tail[channel] = buffers.outputs()[channel] + tailStart;
+      for (int channel = 0; channel < result.channels; ++channel) tail[channel] = outputs[channel] + tailStart;
       kept = tailStart + quietTail.take(tail, result.channels, frames - tailStart);
       songOver = quietTail.complete();
     }
-    writer.write(buffers.outputs(), kept);
+    writer.write(outputs, kept);
     if (progress) progress(blockStart + kept, mostFrames);
     stopIfRequested(song.outputPath);
   }
-  session->stop();
+  instrument->stop();
   // Taken before either file is written, so that a plug-in that cannot give it leaves neither.
-  std::optional<PresetFile> saved;
-  if (!song.savePath.empty()) saved = session->savePreset(*presetKindForFileName(song.savePath), song.savePath);
+  std::unique_ptr<SavedState> saved;
+  if (!song.savePath.empty()) saved = instrument->saveState(song.savePath);
   writer.finish();
-  if (saved) writePresetFile(song.savePath, *saved);
+  if (saved) saved->write();
 
   result.frames = static_cast<int64_t>(writer.framesWritten());
   result.tailFrames = result.frames - schedule.lastFrame;

@@ -19,7 +19,7 @@ struct Subcommand {
 
 // What `quorlin-host` offers, in the order its usage lists them.
 inline const Subcommand kSubcommands[] = {
-    {"render", "render a MIDI file through a VST 2 instrument into a WAV file", renderCommand},
-    {"info", "describe a VST 2 module: identity, programs, parameters, capabilities", infoCommand},
-    {"editor", "open a VST 2 plug-in's editor in a window, or save a picture of it", editorCommand},
+    {"render", "render a MIDI file through a VST 2 or LV2 instrument into a WAV file", renderCommand},
+    {"info", "describe a VST 2 or LV2 plug-in: identity, parameters or ports, capabilities", infoCommand},
+    {"editor", "open a plug-in's editor in a window, or save a picture of it", editorCommand},
 };

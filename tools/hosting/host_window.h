@@ -17,6 +17,10 @@ class HostWindow {
 
   /// What the plug-in's effEditOpen takes as its parent.
   void* parentHandle() const;
+  /// Gives the inside a new size, as an editor that resizes itself asks.
+  void resize(int width, int height);
+  /// Takes the size of `child`, an editor's own window inside this one.
+  void fitChild(void* child);
   /// Handles the window's own events; false once the user has closed it.
   bool handleEvents();
   /// What the window's inside shows now, the plug-in's editor included.

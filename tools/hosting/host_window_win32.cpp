@@ -7,6 +7,14 @@
 namespace {
 
 const char* const kClassName = "quorlinHostWindow";
+const DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+// The outer size that gives the inside the editor asked for.
+RECT outerFrame(int width, int height) {
+  RECT frame{0, 0, width, height};
+  AdjustWindowRect(&frame, kStyle, FALSE);
+  return frame;
+}
 
 // Closing only marks the window closed; the host closes the editor first and
 // destroys the window afterwards.
@@ -36,11 +44,8 @@ HostWindow::HostWindow(const std::string& title, int width, int height) : state(
   windowClass.lpszClassName = kClassName;
   RegisterClassA(&windowClass);
 
-  // The outer size that gives the inside the editor asked for.
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-  RECT frame{0, 0, width, height};
-  AdjustWindowRect(&frame, style, FALSE);
-  state->window = CreateWindowExA(0, kClassName, title.c_str(), style, 0, 0, frame.right - frame.left,
+  const RECT frame = outerFrame(width, height);
+  state->window = CreateWindowExA(0, kClassName, title.c_str(), kStyle, 0, 0, frame.right - frame.left,
                                   frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
   if (!state->window) {
     const DWORD error = GetLastError();
@@ -58,6 +63,21 @@ HostWindow::~HostWindow() {
 }
 
 void* HostWindow::parentHandle() const { return state->window; }
+
+void HostWindow::resize(int width, int height) {
+  state->width = width;
+  state->height = height;
+  const RECT frame = outerFrame(width, height);
+  SetWindowPos(state->window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void HostWindow::fitChild(void* child) {
+  RECT inside{};
+  if (GetClientRect(static_cast<HWND>(child), &inside) && inside.right > 0 && inside.bottom > 0) {
+    resize(inside.right, inside.bottom);
+  }
+}
 
 bool HostWindow::handleEvents() {
   MSG message;

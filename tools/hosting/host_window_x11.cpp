@@ -12,6 +12,25 @@ struct HostWindow::State {
   int height;
 };
 
+namespace {
+
+// A fixed size: the editor inside does not follow a resized window.
+void fixSize(Display* display, Window window, int width, int height) {
+  XSizeHints hints{};
+  hints.flags = PMinSize | PMaxSize;
+  hints.min_width = hints.max_width = width;
+  hints.min_height = hints.max_height = height;
+  XSetWMNormalHints(display, window, &hints);
+}
+
+bool badChild = false;
+int noteBadChild(Display*, XErrorEvent*) {
+  badChild = true;
+  return 0;
+}
+
+}  // namespace
+
 HostWindow::HostWindow(const std::string& title, int width, int height) : state(new State{}) {
   state->display = XOpenDisplay(nullptr);
   if (!state->display) {
@@ -25,12 +44,7 @@ HostWindow::HostWindow(const std::string& title, int width, int height) : state(
                                       static_cast<unsigned>(height), 0, BlackPixel(display, DefaultScreen(display)),
                                       BlackPixel(display, DefaultScreen(display)));
   XStoreName(display, state->window, title.c_str());
-  // A fixed size: the editor inside does not follow a resized window.
-  XSizeHints hints{};
-  hints.flags = PMinSize | PMaxSize;
-  hints.min_width = hints.max_width = width;
-  hints.min_height = hints.max_height = height;
-  XSetWMNormalHints(display, state->window, &hints);
+  fixSize(display, state->window, width, height);
   state->deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(display, state->window, &state->deleteWindow, 1);
   XSelectInput(display, state->window, StructureNotifyMask);
@@ -48,6 +62,31 @@ HostWindow::~HostWindow() {
 }
 
 void* HostWindow::parentHandle() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(state->window)); }
+
+void HostWindow::resize(int width, int height) {
+  state->width = width;
+  state->height = height;
+  fixSize(state->display, state->window, width, height);
+  XResizeWindow(state->display, state->window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XSync(state->display, False);
+}
+
+// The child belongs to another connection (the editor's own), which may not
+// have created it yet as far as this one knows: a window that is not there
+// is answered with an X error, caught here instead of ending the program.
+void HostWindow::fitChild(void* child) {
+  XSync(state->display, False);
+  badChild = false;
+  const auto previous = XSetErrorHandler(noteBadChild);
+  Window root = 0;
+  int x = 0, y = 0;
+  unsigned width = 0, height = 0, border = 0, depth = 0;
+  const Status found = XGetGeometry(state->display, static_cast<Window>(reinterpret_cast<uintptr_t>(child)), &root, &x,
+                                    &y, &width, &height, &border, &depth);
+  XSync(state->display, False);
+  XSetErrorHandler(previous);
+  if (found != 0 && !badChild && width > 0 && height > 0) resize(static_cast<int>(width), static_cast<int>(height));
+}
 
 bool HostWindow::handleEvents() {
   bool open = true;

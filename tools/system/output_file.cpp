@@ -1,44 +1,16 @@
 #include "tools/system/output_file.h"
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <random>
 
+#include "tools/system/temporary_name.h"
 #include "tools/system/unfinished_files.h"
 #include "tools/system/system_services.h"
 #include "tools/system/tool_error.h"
 
 namespace {
 
-// Names tried before giving up; each is taken only if nothing has it yet.
-constexpr int kNameAttempts = 100;
-constexpr int kSuffixLetters = 6;
 constexpr size_t kBufferBytes = 1 << 16;
-const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-
-uint64_t entropy() {
-  uint64_t seed = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-  try {
-    seed ^= static_cast<uint64_t>(std::random_device()()) << 32;
-  } catch (const std::exception&) {
-    // The clock alone: names still never collide, they are only easier to guess.
-  }
-  return seed;
-}
-
-// Hard to guess, different for every file of this process (splitmix64).
-std::string randomSuffix() {
-  static std::atomic<uint64_t> state{entropy()};
-  uint64_t z = state.fetch_add(0x9E3779B97F4A7C15u) + 0x9E3779B97F4A7C15u;
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-  z ^= z >> 31;
-  std::string suffix;
-  for (int i = 0; i < kSuffixLetters; ++i, z /= sizeof kLetters - 1) suffix += kLetters[z % (sizeof kLetters - 1)];
-  return suffix;
-}
 
 std::string systemError() { return std::strerror(errno); }
 
@@ -47,7 +19,7 @@ std::string systemError() { return std::strerror(errno); }
 OutputFile::OutputFile(const std::string& path) : path_(path) {
   std::string failure;
   for (int attempt = 0; attempt < kNameAttempts && stream_ == nullptr; ++attempt) {
-    temporaryPath_ = path + "." + randomSuffix() + ".part";
+    temporaryPath_ = temporaryName(path);
     bool nameTaken = false;
     stream_ = createNewFile(temporaryPath_, nameTaken, failure);
     if (stream_ == nullptr && !nameTaken) break;
@@ -86,9 +58,15 @@ void OutputFile::commit() {
   forgetUnfinishedFile(listEntry_);
 }
 
-void refuseUnsafeOutput(const std::string& outputPath, const std::vector<std::string>& filesRead) {
+void refuseUnsafeOutput(const std::string& outputPath, const std::vector<std::string>& filesRead,
+                        bool outputIsFolder) {
   const FileIdentity output = identifyFile(outputPath);
-  if (output.isDirectory) throw ToolError(kExitBadInput, outputPath + ": is a folder, not a file to write");
+  if (output.isDirectory && !outputIsFolder) {
+    throw ToolError(kExitBadInput, outputPath + ": is a folder, not a file to write");
+  }
+  if (output.exists && !output.isDirectory && outputIsFolder) {
+    throw ToolError(kExitBadInput, outputPath + ": is a file, not a folder to write");
+  }
   for (const std::string& input : filesRead) {
     if (sameFile(output, identifyFile(input))) {
       throw ToolError(kExitBadInput,

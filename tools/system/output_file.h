@@ -45,7 +45,9 @@ class OutputFile {
   bool committed_ = false;
 };
 
-// Refuses, before anything is rendered, an output path that names a folder or
-// one of the files the job reads (the same file by identity, whatever its
-// spelling, links included). Throws ToolError (kExitBadInput).
-void refuseUnsafeOutput(const std::string& outputPath, const std::vector<std::string>& filesRead);
+// Refuses, before anything is rendered, an output path that names a folder
+// (or, for an output that is itself a folder, a file) or one of the files the
+// job reads (the same file by identity, whatever its spelling, links
+// included). Throws ToolError (kExitBadInput).
+void refuseUnsafeOutput(const std::string& outputPath, const std::vector<std::string>& filesRead,
+                        bool outputIsFolder = false);

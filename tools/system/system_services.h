@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 // The folder that holds the running executable, without a trailing separator.
@@ -22,6 +23,7 @@ std::FILE* createNewFile(const std::string& path, bool& nameTaken, std::string& 
 struct FileIdentity {
   bool exists = false;
   bool isDirectory = false;
+  bool isRegularFile = false;  // not a folder, pipe or device: it can be read twice
   bool identified = false;  // volume and file are known
   uint64_t volume = 0;
   uint64_t file = 0;
@@ -32,6 +34,10 @@ inline bool sameFile(const FileIdentity& a, const FileIdentity& b) {
   return a.identified && b.identified && a.volume == b.volume && a.file == b.file;
 }
 
+// Cuts an open file back to its first `size` bytes. Returns an empty string,
+// or the system's reason for failing.
+std::string cutFile(std::FILE* stream, uint64_t size);
+
 // Gives the finished file `from` the name `to`, replacing any file of that name.
 // Returns an empty string, or the system's reason for failing.
 std::string replaceFile(const std::string& from, const std::string& to);
@@ -40,6 +46,13 @@ std::string replaceFile(const std::string& from, const std::string& to);
 // closed (or the user logs off), with no signal: runs `cleanUp` first. On other
 // systems the terminal closing sends SIGHUP instead, and this does nothing.
 void onConsoleClose(void (*cleanUp)());
+
+#ifndef _WIN32
+// Runs `work` with standard error (the file descriptor, so a library's own
+// prints too) going to a file, and returns what was written there. For
+// libraries that report problems only by printing them.
+std::string captureStandardError(const std::function<void()>& work);
+#endif
 
 #ifdef _WIN32
 // The running executable's file name, such as "quorlin-host.exe".

@@ -24,6 +24,10 @@ std::string replaceFile(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0 ? std::string() : std::strerror(errno);
 }
 
+std::string cutFile(std::FILE* stream, uint64_t size) {
+  return ftruncate(fileno(stream), static_cast<off_t>(size)) == 0 ? std::string() : std::strerror(errno);
+}
+
 std::FILE* createNewFile(const std::string& path, bool& nameTaken, std::string& failure) {
   // O_EXCL fails on any existing name, a dangling link included.
   const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -47,6 +51,7 @@ FileIdentity identifyFile(const std::string& path) {
   if (stat(path.c_str(), &status) != 0) return identity;
   identity.exists = true;
   identity.isDirectory = S_ISDIR(status.st_mode);
+  identity.isRegularFile = S_ISREG(status.st_mode);
   identity.identified = true;
   identity.volume = static_cast<uint64_t>(status.st_dev);
   identity.file = static_cast<uint64_t>(status.st_ino);
@@ -54,3 +59,34 @@ FileIdentity identifyFile(const std::string& path) {
 }
 
 void onConsoleClose(void (*)()) {}
+
+std::string captureStandardError(const std::function<void()>& work) {
+  std::fflush(stderr);
+  std::FILE* capture = std::tmpfile();
+  const int saved = capture != nullptr ? dup(STDERR_FILENO) : -1;
+  if (saved < 0 || dup2(fileno(capture), STDERR_FILENO) < 0) {
+    if (saved >= 0) close(saved);
+    if (capture != nullptr) std::fclose(capture);
+    work();
+    return "";
+  }
+  const auto restore = [&] {
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+  };
+  try {
+    work();
+  } catch (...) {
+    restore();
+    std::fclose(capture);
+    throw;
+  }
+  restore();
+  std::string text;
+  std::rewind(capture);
+  char buffer[4096];
+  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, capture)) > 0;) text.append(buffer, got);
+  std::fclose(capture);
+  return text;
+}

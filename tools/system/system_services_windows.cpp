@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "tools/system/system_services.h"
 
@@ -52,6 +53,11 @@ std::string replaceFile(const std::string& from, const std::string& to) {
                                                                                : systemErrorText(GetLastError());
 }
 
+std::string cutFile(std::FILE* stream, uint64_t size) {
+  const errno_t error = _chsize_s(_fileno(stream), static_cast<__int64>(size));
+  return error == 0 ? std::string() : std::strerror(error);
+}
+
 std::FILE* createNewFile(const std::string& path, bool& nameTaken, std::string& failure) {
   // CREATE_NEW fails on any existing name, a link included. Sharing deletion
   // lets a console-close handler remove the file while it is still open.
@@ -92,6 +98,7 @@ FileIdentity identifyFile(const std::string& path) {
   identity.exists = true;
   if (GetFileInformationByHandle(handle, &information) != 0) {
     identity.isDirectory = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    identity.isRegularFile = !identity.isDirectory && GetFileType(handle) == FILE_TYPE_DISK;
     identity.identified = true;
     identity.volume = information.dwVolumeSerialNumber;
     identity.file = (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;

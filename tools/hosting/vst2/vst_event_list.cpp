@@ -1,4 +1,4 @@
-#include "tools/hosting/vst_event_list.h"
+#include "tools/hosting/vst2/vst_event_list.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,7 +1,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include "tools/hosting/module_library.h"
+#include "tools/hosting/vst2/module_library.h"
 #include "tools/system/system_services.h"
 #include "tools/system/tool_error.h"
 

@@ -1,4 +1,4 @@
-#include "tools/hosting/plugin_presets.h"
+#include "tools/hosting/vst2/plugin_presets.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "tools/hosting/vst2/vst2_description.h"
 #include "tools/system/tool_error.h"
 
 namespace {
@@ -21,12 +22,7 @@ VstIntPtr dispatch(AEffect& effect, VstInt32 opcode, VstInt32 index = 0, VstIntP
 std::string identity(int32_t id) {
   char text[32];
   std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(id));
-  std::string shown;
-  for (int shift = 24; shift >= 0; shift -= 8) {
-    const unsigned char c = static_cast<unsigned char>(static_cast<uint32_t>(id) >> shift);
-    shown += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?';
-  }
-  return "'" + shown + "' (" + text + ")";
+  return "'" + fourCharacters(id) + "' (" + text + ")";
 }
 
 ToolError unfit(const std::string& path, const std::string& problem) { return ToolError(kExitBadInput, path + ": " + problem); }

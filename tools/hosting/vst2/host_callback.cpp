@@ -1,4 +1,4 @@
-#include "tools/hosting/host_callback.h"
+#include "tools/hosting/vst2/host_callback.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <fstream>
 
-#include "tools/hosting/module_library.h"
+#include "tools/hosting/vst2/module_library.h"
 #include "tools/system/system_services.h"
 #include "tools/system/tool_error.h"
 

@@ -1,0 +1,52 @@
+#include "tools/hosting/lv2/midi_sequence.h"
+
+#include <lv2/midi/midi.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "tools/hosting/lv2/urid_map.h"
+
+namespace {
+
+// An event of up to eight bytes: its frame, its atom header and the bytes padded.
+constexpr size_t kEventBytes = sizeof(LV2_Atom_Event) + sizeof(uint64_t);
+
+}  // namespace
+
+MidiSequence::MidiSequence(size_t events)
+    : storage_((sizeof(LV2_Atom_Sequence) + events * kEventBytes) / sizeof(uint64_t)),
+      midiEvent_(mapUri(LV2_MIDI__MidiEvent)),
+      sequenceType_(mapUri(LV2_ATOM__Sequence)) {
+  clear();
+}
+
+size_t MidiSequence::eventCapacity() const { return (capacityBytes() - sizeof(LV2_Atom_Sequence)) / kEventBytes; }
+
+bool MidiSequence::makeRoom(size_t events) {
+  const size_t used = sizeof(LV2_Atom) + sequence()->atom.size;
+  const size_t needed = used + events * kEventBytes;
+  if (needed <= capacityBytes()) return false;
+  storage_.resize(std::max(needed, 2 * static_cast<size_t>(capacityBytes())) / sizeof(uint64_t) + 1);
+  return true;
+}
+
+void MidiSequence::clear() {
+  LV2_Atom_Sequence* events = sequence();
+  events->atom.type = sequenceType_;
+  events->atom.size = sizeof(LV2_Atom_Sequence_Body);
+  events->body.unit = 0;  // frames
+  events->body.pad = 0;
+}
+
+void MidiSequence::append(int64_t frame, const uint8_t* bytes, uint32_t size) {
+  LV2_Atom_Sequence* events = sequence();
+  auto* event = reinterpret_cast<LV2_Atom_Event*>(reinterpret_cast<uint8_t*>(&events->body) + events->atom.size);
+  event->time.frames = frame;
+  event->body.type = midiEvent_;
+  event->body.size = size;
+  uint8_t* data = reinterpret_cast<uint8_t*>(event + 1);
+  std::memset(data, 0, sizeof(uint64_t));
+  std::memcpy(data, bytes, size);
+  events->atom.size += static_cast<uint32_t>(kEventBytes);
+}
