@@ -38,12 +38,14 @@ EditorPanel::~EditorPanel() {
 // give it its GL context and projection.
 platform::WindowHandle EditorPanel::open(void* parent) {
   beginOpen();
-  return finishOpen(platform::createChildWindow(kEditorClassName, parent, kEditorWidth, kEditorHeight, moduleInstance));
+  return finishOpen(
+      platform::createChildWindow(kEditorClassName, parent, kEditorWidth, kEditorHeight, moduleInstance));
 }
 
 platform::WindowHandle EditorPanel::openTopLevel(const char* title) {
   beginOpen();
-  return finishOpen(platform::createTopLevelWindow(kEditorClassName, title, kEditorWidth, kEditorHeight, moduleInstance));
+  return finishOpen(
+      platform::createTopLevelWindow(kEditorClassName, title, kEditorWidth, kEditorHeight, moduleInstance));
 }
 
 void EditorPanel::beginOpen() {

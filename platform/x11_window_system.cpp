@@ -3,9 +3,10 @@
 //
 // A Linux host hands its editor parent as an X window id and calls the
 // editor's idle regularly from its interface thread; the layer creates its
-// windows directly inside that parent and turns the events it reads during
-// dispatchPendingMessages into Win32-numbered messages for the class's window
-// procedure. Everything runs on the host's interface thread, and nothing here
+// windows directly inside that parent (or, for a host that cannot embed
+// them, on the desktop, framed by the window manager) and turns the events it
+// reads during dispatchPendingMessages into Win32-numbered messages for the
+// class's window procedure. Everything runs on the host's interface thread, and nothing here
 // is guarded: a program change on another thread reaches the editor's knobs
 // alone, and the interface thread asks for the repaint.
 #include <GL/glx.h>
@@ -225,8 +226,10 @@ void deliver(const XEvent& event) {
            packCoordinates(event.xmotion.x, event.xmotion.y));
       break;
     case ClientMessage:
-      // The window manager's close button on a top-level window.
-      if (static_cast<Atom>(event.xclient.data.l[0]) == XInternAtom(display, "WM_DELETE_WINDOW", True)) {
+      // The window manager's close button on a top-level window (an embedded
+      // one gets XEmbed's messages, whose first word is a time).
+      if (event.xclient.message_type == XInternAtom(display, "WM_PROTOCOLS", True) &&
+          static_cast<Atom>(event.xclient.data.l[0]) == XInternAtom(display, "WM_DELETE_WINDOW", True)) {
         destroyChild(id);
       }
       break;

@@ -52,9 +52,11 @@ dpkg -x "$deb" "$install_root" 2>"$scratch/dpkg.log"
 installed=$(cd "$install_root" 2>/dev/null && find . -type f | sed 's|^\./||' | sort)
 if [ "$installed" = "$(sed 's|^|usr/|' <<<"$linux_tree")" ] &&
    cmp -s "$install_root/usr/lib/lxvst/quorlin-factory.fxb" build/quorlin-factory.fxb; then
-  pass ".deb installs the module and the factory bank in /usr/lib/lxvst, the LV2 bundle in /usr/lib/lv2, quorlin-host in /usr/bin, the demo and README in /usr/share/doc/quorlin"
+  pass ".deb installs the module and the factory bank in /usr/lib/lxvst, the LV2 bundle in /usr/lib/lv2, \
+quorlin-host in /usr/bin, the demo and README in /usr/share/doc/quorlin"
 else
-  fail ".deb installs exactly its $(wc -l <<<"$linux_tree") files, the build's factory bank among them" "$(tr '\n' ' ' <<<"$installed") $(cat "$scratch/dpkg.log")"
+  fail ".deb installs exactly its $(wc -l <<<"$linux_tree") files, the build's factory bank among them" \
+    "$(tr '\n' ' ' <<<"$installed") $(cat "$scratch/dpkg.log")"
 fi
 
 deb_version=$(dpkg-deb -f "$deb" Version 2>/dev/null)

@@ -136,7 +136,8 @@ same_render() {
 factory_pairs() {
   join -t $'\t' <(build/quorlin-host info --preset build/quorlin-factory.fxb |
                    sed -n 's/^ *\([0-9]*\)  "\(.*\)"  values .*/\2\t\1/p' | sort) \
-                 <(build/quorlin-host info --plugin build/quorlin.lv2 | sed -n 's/^  \(urn:[^ ]*\)  \(.*\)$/\2\t\1/p' | sort) |
+                 <(build/quorlin-host info --plugin build/quorlin.lv2 |
+                   sed -n 's/^  \(urn:[^ ]*\)  \(.*\)$/\2\t\1/p' | sort) |
     cut -f 2,3
 }
 
@@ -150,7 +151,8 @@ lv2_crosscheck() {
   local demo lv2demo song program uri
   demo=$(grep -E '^--param' examples/README | tr '\n' ' ')
   lv2demo=$(awk -F'[ =]' '/^--param/ { printf "--param %d=%s ", $2 + 3, $3 }' examples/README)
-  for song in examples/demo.mid bench/dense.mid fuzz/corpus/midi_file_fuzzer/{format0_notes,smpte_division,sysex_and_meta}.mid; do
+  for song in examples/demo.mid bench/dense.mid \
+              fuzz/corpus/midi_file_fuzzer/{format0_notes,smpte_division,sysex_and_meta}.mid; do
     check "$(basename "$song") through quorlin.lv2 and quorlin.so: identical files" \
       same_render "$(basename "$song" .mid)" "$song" "$demo" "$lv2demo"
   done
@@ -159,7 +161,8 @@ lv2_crosscheck() {
   check "every factory program has an LV2 preset of its name" test "$(factory_pairs | wc -l)" -eq 4
   while read -r program uri; do
     check "factory sound $program as quorlin-factory.fxb's program and as LV2 preset $uri: identical files" \
-      same_render "factory-$program" examples/demo.mid "--preset build/quorlin-factory.fxb --program $program" "--preset $uri"
+      same_render "factory-$program" examples/demo.mid "--preset build/quorlin-factory.fxb --program $program" \
+        "--preset $uri"
   done < <(factory_pairs)
 }
 

@@ -112,7 +112,8 @@ end
 -- ports twice and fail.
 local synth = new_midi_track("synth")
 local instrument = ARDOUR.LuaAPI.new_plugin(Session, plugin_id, plugin_type, "")
-assert(not instrument:isnil(), "Ardour cannot load the plug-in '" .. plugin_name .. "' (not on its path, or not scanned)")
+assert(not instrument:isnil(),
+       "Ardour cannot load the plug-in '" .. plugin_name .. "' (not on its path, or not scanned)")
 assert(synth:add_processor_by_index(instrument, 0, nil, true), "cannot add the instrument to the track")
 settle()
 print("instrument: " .. synth:nth_plugin(0):display_name())

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Real hosts load and play the instrument: Ardour 7 and the qtractor and MusE
 # scanners take the Linux module, Ardour 7 the LV2 bundle too (and Ardour keeps
-# the sound of either in a saved session), LMMS 1.2 with VeSTige takes the Windows module under Wine. Prints one PASS or FAIL line per check and exits non-zero
-# when any check fails.
+# the sound of either in a saved session), LMMS 1.2 with VeSTige takes the
+# Windows module under Wine. Prints one PASS or FAIL line per check and exits
+# non-zero when any check fails.
 #
 # Usage: tests/hosts/run.sh [ardour|ardour-lv2|scanners|lmms|all] [BUILD_DIR [BUILD_DIR_WIN]]
 #   BUILD_DIR      Linux build folder with quorlin.so, quorlin.lv2 and quorlin-host
