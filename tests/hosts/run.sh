@@ -31,22 +31,9 @@ case "$which" in
   *) echo "usage: $0 [ardour|ardour-lv2|scanners|lmms|all] [BUILD_DIR [BUILD_DIR_WIN]]" >&2; exit 2 ;;
 esac
 
-passed=0
-failed=0
-# Every check's name starts with $prefix (the LV2 bundle's Ardour checks share the module's).
-prefix=""
-pass() { echo "PASS: $prefix$1"; passed=$((passed + 1)); }
-fail() {
-  echo "FAIL: $prefix$1"
-  failed=$((failed + 1))
-  if [ -n "${2:-}" ] && [ -f "$2" ]; then sed 's/^/    | /' "$2" | tail -n 40; fi
-}
-# check NAME LOG COMMAND...: runs COMMAND with its output in LOG.
-check() {
-  local name="$1" log="$2"
-  shift 2
-  if "$@" >"$log" 2>&1; then pass "$name"; else fail "$name" "$log"; fi
-}
+# The LV2 bundle's Ardour checks share the module's, their names prefixed.
+# shellcheck source=tests/hosts/checks.sh
+source "$here/checks.sh"
 
 bash "$repo/scripts/install-deps.sh" hosts || { echo "FAIL: installing the host packages"; exit 1; }
 

@@ -23,7 +23,8 @@ mkdir -p "$work/path" "$work/home"
 # lilv sees the bundle and Debian's LV2 specifications (which say that an
 # instrument is a plug-in), nothing else of the build folder.
 ln -s "$build/quorlin.lv2" "$work/path/quorlin.lv2"
-export LV2_PATH="$work/path:/usr/lib/lv2" HOME="$work/home" LIBGL_ALWAYS_SOFTWARE=1
+# GTK keeps its settings in memory: no settings daemon to warn about.
+export LV2_PATH="$work/path:/usr/lib/lv2" HOME="$work/home" LIBGL_ALWAYS_SOFTWARE=1 GSETTINGS_BACKEND=memory
 export JACK_DEFAULT_SERVER="quorlin-lv2-$$"
 # shellcheck source=scripts/private-x-server.sh
 source "$here/../../scripts/private-x-server.sh"
@@ -38,19 +39,8 @@ stop() {
 }
 trap 'stop "$host_pid"; stop "$jack_pid"; stop_private_x_server' EXIT
 
-passed=0 failed=0
-pass() { echo "PASS: $1"; passed=$((passed + 1)); }
-fail() {
-  echo "FAIL: $1"
-  failed=$((failed + 1))
-  for log in "${@:2}"; do [ -f "$log" ] && sed 's/^/    | /' "$log" | grep -v dconf | tail -n 20; done
-}
-# check NAME LOG COMMAND...: runs COMMAND with its output in LOG.
-check() {
-  local name="$1" log="$2"
-  shift 2
-  if "$@" >"$log" 2>&1; then pass "$name"; else fail "$name" "$log"; fi
-}
+# shellcheck source=tests/hosts/checks.sh
+source "$here/../hosts/checks.sh"
 # wait_for COMMAND...: runs it every 0.2 s until it succeeds, for up to 20 s.
 wait_for() {
   for _ in $(seq 100); do "$@" 2>/dev/null && return 0; sleep 0.2; done
