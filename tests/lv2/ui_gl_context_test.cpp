@@ -20,34 +20,28 @@ TEST(Lv2Ui, LeavesTheHostsGlContextAsItFoundIt) {
   windowAttributes.colormap = XCreateColormap(display, DefaultRootWindow(display), visual->visual, AllocNone);
   const Window host = XCreateWindow(display, DefaultRootWindow(display), 0, 0, 400, 300, 0, visual->depth,
                                     InputOutput, visual->visual, CWColormap, &windowAttributes);
-  XMapWindow(display, host);
   const GLXContext hostContext = glXCreateContext(display, visual, nullptr, True);
   ASSERT_TRUE(glXMakeCurrent(display, host, hostContext));
-  const auto hostsStillCurrent = [&] {
-    return glXGetCurrentContext() == hostContext && glXGetCurrentDrawable() == host;
-  };
+  const auto hostsIsCurrent = [&] { return glXGetCurrentContext() == hostContext && glXGetCurrentDrawable() == host; };
 
   void* library = dlopen(QUORLIN_LV2_UI, RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(library, nullptr) << dlerror();
-  const auto descriptorOf = reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(library, "lv2ui_descriptor"));
-  const LV2UI_Descriptor* ui = descriptorOf(0);
+  const LV2UI_Descriptor* ui = reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(library, "lv2ui_descriptor"))(0);
   const auto* idle = static_cast<const LV2UI_Idle_Interface*>(ui->extension_data(LV2_UI__idleInterface));
   const LV2_Feature parent = {LV2_UI__parent, reinterpret_cast<void*>(host)};
   const LV2_Feature* features[] = {&parent, nullptr};
   LV2UI_Widget widget = nullptr;
   LV2UI_Handle editor = ui->instantiate(ui, "urn:quorlin:instrument", "", nullptr, nullptr, &widget, features);
   ASSERT_NE(editor, nullptr);
-  EXPECT_TRUE(hostsStillCurrent()) << "after instantiate";
-  const float value = 0.25f;
-  ui->port_event(editor, 9, sizeof value, 0, &value);  // lowpass: a repaint is due
+  EXPECT_TRUE(hostsIsCurrent()) << "after instantiate";
+  const float lowpass = 0.25f;
+  ui->port_event(editor, 9, sizeof lowpass, 0, &lowpass);  // a knob turns, so idle paints
   for (int i = 0; i < 10; ++i) EXPECT_EQ(idle->idle(editor), 0);
-  EXPECT_TRUE(hostsStillCurrent()) << "after idle, which painted";
+  EXPECT_TRUE(hostsIsCurrent()) << "after idle, which painted";
   ui->cleanup(editor);
-  EXPECT_TRUE(hostsStillCurrent()) << "after cleanup";
-
+  EXPECT_TRUE(hostsIsCurrent()) << "after cleanup";
   glXMakeCurrent(display, None, nullptr);
   glXDestroyContext(display, hostContext);
-  XFree(visual);
   XCloseDisplay(display);
 }
 
