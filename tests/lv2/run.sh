@@ -4,7 +4,8 @@
 #   bundle  lv2_validate passes on every Turtle file; lilv finds one
 #           instrument with a MIDI input, two audio outputs, eight 0-to-1
 #           controls whose defaults are the VST 2 module's default program,
-#           and the factory bank's sounds as presets; lv2bench runs it; jalv
+#           and the factory bank's sounds as presets; lv2bench runs it; its
+#           libraries export nothing but their descriptor functions; jalv
 #           loads it with its JACK ports and controls.
 #   editor  jalv.gtk3 embeds the editor, started with the decay time at 0.5:
 #           a drag from there, 40 pixels to the right, must make the port
@@ -82,6 +83,9 @@ assert len(defaults) == len(vst2) and all(abs(d - v) < 5e-7 for d, v in zip(defa
 assert presets == factory and len(presets) >= 4
 PYTHON
   check "lv2bench runs the instrument" "$work/lv2bench.log" bash -c "lv2bench $uri | grep ' $uri\$'"
+  exports() { nm -D --defined-only "$build/quorlin.lv2/$1" | awk '{ print $3 }' | tr '\n' ' '; }
+  check "the plug-in and UI libraries export their descriptor functions alone" "$work/exports.log" \
+    test "$(exports quorlin_dsp.so)$(exports quorlin_ui.so)" = "lv2_descriptor lv2ui_descriptor "
   start_jack || return
   { { sleep 2; jack_lsp Quorlin >&2; echo controls; sleep 1; } | timeout 20 jalv "$uri"; } >"$work/jalv.log" 2>&1
   if [ "$(grep -c '^Quorlin:\(midi_in\|out_left\|out_right\)$' "$work/jalv.log")" -eq 3 ] &&
