@@ -45,6 +45,7 @@ void run(LV2_Handle instance, uint32_t frames) { instrumentOf(instance)->run(fra
 /// Nothing to stop: activate starts afresh anyway.
 void deactivate(LV2_Handle) {}
 
+/// The host is done with the instance.
 void cleanup(LV2_Handle instance) { delete instrumentOf(instance); }
 
 /// No extension: the ports are the whole state.

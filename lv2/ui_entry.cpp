@@ -78,6 +78,7 @@ int guarded(int onFailure, Call call) {
   }
 }
 
+/// The host is done with the editor: its window goes.
 void cleanup(LV2UI_Handle handle) {
   guarded(0, [&] {
     delete editorOf(handle);
@@ -95,10 +96,12 @@ int idle(LV2UI_Handle handle) {
   return guarded(1, [&] { return editorOf(handle)->idle(); });
 }
 
+/// The editor in a window of its own, for a host that cannot embed it.
 int show(LV2UI_Handle handle) {
   return guarded(1, [&] { return editorOf(handle)->show(); });
 }
 
+/// That window goes.
 int hide(LV2UI_Handle handle) {
   return guarded(1, [&] { return editorOf(handle)->hide(); });
 }
@@ -106,6 +109,7 @@ int hide(LV2UI_Handle handle) {
 const LV2UI_Idle_Interface kIdleInterface = {idle};
 const LV2UI_Show_Interface kShowInterface = {show, hide};
 
+/// The idle and show interfaces.
 const void* extensionData(const char* uri) {
   if (std::strcmp(uri, LV2_UI__idleInterface) == 0) return &kIdleInterface;
   if (std::strcmp(uri, LV2_UI__showInterface) == 0) return &kShowInterface;
