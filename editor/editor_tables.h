@@ -1,6 +1,6 @@
 // The editor state the module shares among all its instances. One window
 // procedure serves every editor window in the process and finds each
-// window's instrument and GL context through these two tables of eight
+// window's owner and GL context through these two tables of eight
 // entries, so at most eight editors exist at one time. Everything here is
 // touched only from the host's interface thread.
 #pragma once
@@ -10,14 +10,14 @@
 #include "platform/window_system.h"
 
 class KnobAngles;
-class SoundSettings;
+class KnobListener;
 
 constexpr int kEditorSlots = 8;
 
 struct WindowEntry {
   platform::WindowHandle window;  // set by open
-  SoundSettings* plugin;          // the owner; null while the entry is free
-  KnobAngles* knobs;              // the owner's editor's knobs
+  KnobListener* plugin;           // the owner (the instrument, or an LV2 UI); null while free
+  KnobAngles* knobs;              // the knobs of the owner's panel
 };
 
 struct ContextEntry {

@@ -1,10 +1,10 @@
-// The instrument's OpenGL editor: eight knobs on a textured panel, in a
-// 300 by 200 child window of the host's window.
+// The instrument's VST 2 editor: the editor panel in a 300 by 200 child
+// window of the host's window, reached through the host's edit opcodes.
 #pragma once
 
 #include <cstdint>
 
-#include "editor/knob_angles.h"
+#include "editor/editor_panel.h"
 #include "editor/sound_settings.h"
 #include "host/editor_base.h"
 #include "platform/window_system.h"
@@ -14,8 +14,6 @@ class GlEditor : public EditorBase {
   /// Claims one of the module's eight editor entries for the plug-in whose
   /// sound the knobs set; throws the integer -1 when all are taken.
   GlEditor(EffectBase* effect, SoundSettings* sound);
-  /// Closes the editor if the host did not, and frees the entry for a later instance.
-  ~GlEditor() override;
   GlEditor(const GlEditor&) = delete;
   GlEditor& operator=(const GlEditor&) = delete;
 
@@ -33,18 +31,15 @@ class GlEditor : public EditorBase {
   /// Turns the knobs to a program's values (knob order). Hosts change
   /// programs on any thread, so this touches nothing of the window system:
   /// the interface thread asks for the repaint at its next idle.
-  void setKnobs(const KnobValues& values);
+  void setKnobs(const KnobValues& values) { panel.setKnobs(values); }
 
   /// A knob's rotation in degrees, by parameter number (see KnobAngles).
-  double knobAngle(int parameter) const { return knobs.angle(parameter); }
+  double knobAngle(int parameter) const { return panel.knobAngle(parameter); }
   /// The editor's own child window; null while closed. Interface thread only.
-  platform::WindowHandle windowHandle() const { return window; }
+  platform::WindowHandle windowHandle() const { return panel.windowHandle(); }
 
  private:
-  // Written by open and close, read by idle: all on the interface thread.
-  platform::WindowHandle window = nullptr;
-  bool isOpen = false;
-  // Filled by setKnobs when the plug-in applies its first program, before any
-  // window exists.
-  KnobAngles knobs;
+  // Its knobs are turned when the plug-in applies its first program, before
+  // any window exists; its destructor closes an editor the host left open.
+  EditorPanel panel;
 };

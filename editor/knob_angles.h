@@ -26,6 +26,13 @@ class KnobAngles {
   /// 0.5 stands straight up, and values outside 0..1 turn past the usual
   /// range. Then marks the knobs as waiting to be drawn.
   void turnTo(const KnobValues& values);
+  /// Turns one knob, by parameter number, to a value as turnTo does, and
+  /// marks the knobs as waiting to be drawn.
+  void turnKnob(int parameter, double value);
+  /// The value a knob shows, by parameter number: the inverse of turnTo, so
+  /// a knob turned to a float value gives that very value back; -120
+  /// degrees give 1. (The VST 2 editor sends knobValue's instead.)
+  float value(int parameter) const;
   /// On the interface thread: whether turnTo has turned the knobs since the
   /// last call; the mark is cleared.
   bool takeTurn() { return turned.exchange(false, std::memory_order_acquire); }

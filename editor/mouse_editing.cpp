@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "editor/knob_angles.h"
-#include "editor/sound_settings.h"
+#include "editor/knob_listener.h"
 
 const KnobHotspot knobHotspots[kKnobCount] = {
     {67, 85}, {177, 85}, {233, 85}, {32, 135}, {93, 135}, {149, 135}, {205, 135}, {264, 135},
@@ -80,17 +80,10 @@ void moveMouse(KnobAngles& knobs, platform::WindowHandle window, int x) {
   platform::invalidateWindow(window);
 }
 
-// Whatever the press hit, the release sends every knob's value: the sound and
-// the current program change only now.
-void releaseLeftButton(SoundSettings& sound, const KnobAngles& knobs, platform::WindowHandle window) {
-  float values[kParameterCount];
-  for (int parameter = 0; parameter < kParameterCount; ++parameter) {
-    values[parameter] = knobValue(knobs.angle(parameter));
-  }
-  sound.setWaveform(values[waveform]);
-  sound.setFilter(values[cutoff], values[damping]);
-  sound.setEnvelope(values[attackTime], values[peakLevel], values[decayTime], values[sustainLevel],
-                     values[releaseTime]);
+// The owner hears of every release, whatever the press hit; the sound
+// changes, if at all, only now.
+void releaseLeftButton(KnobListener& owner, const KnobAngles& knobs, platform::WindowHandle window) {
+  owner.knobsReleased(knobs, dragging ? kKnobLayout[dragKnob].parameter : kNoHeldParameter);
   platform::setCursor(window, platform::MouseCursor::arrow);
   platform::releaseCapture();
   dragging = 0;

@@ -1,6 +1,6 @@
 // Turning knobs with the mouse: a press hit-tests the knobs, sideways
 // movement turns the pressed one a degree per pixel, and the button's release
-// sends all eight knob values to the instrument. One drag exists at a time in
+// is reported to the window's owner. One drag exists at a time in
 // the whole process, since only one window can hold the mouse.
 #pragma once
 
@@ -8,7 +8,7 @@
 #include "platform/window_system.h"
 
 class KnobAngles;
-class SoundSettings;
+class KnobListener;
 
 /// What a press beside all knobs leaves as the dragged knob.
 constexpr int kNoKnob = kKnobCount;
@@ -26,4 +26,5 @@ float knobValue(double angle);
 
 void pressLeftButton(const KnobAngles& knobs, platform::WindowHandle window, int x, int y);
 void moveMouse(KnobAngles& knobs, platform::WindowHandle window, int x);
-void releaseLeftButton(SoundSettings& sound, const KnobAngles& knobs, platform::WindowHandle window);
+/// Tells the window's owner which knob the press held, then ends the drag.
+void releaseLeftButton(KnobListener& owner, const KnobAngles& knobs, platform::WindowHandle window);

@@ -65,6 +65,10 @@ class SynthEngine {
   // the next call.
   void render(const MidiEvent* events, int32_t eventCount, RenderCursor& cursor, float* left,
               float* right, int32_t frames);
+  // Plays one event now, exactly as render plays it when its frame comes: for
+  // a front that renders the frames before each event itself (render with no
+  // events, then play).
+  void play(const MidiEvent& event);
 
   const Voice& voice(int index) const { return voices[index]; }
   const OutputStage& output() const { return outputStage; }

@@ -31,9 +31,8 @@ SynthPlugin::SynthPlugin(audioMasterCallback host) : EffectBaseX(host, kProgramC
   }
   attachEditor(glEditor);
 
-  setWaveform(0.5f);
-  setFilter(0.999f, 0.999f);
-  setEnvelope(0.0f, 0.3f, 0.0f, 0.3f, 0.0f);
+  // Every program starts as the default one: applying program 0 gives the
+  // voices and the knobs their first values.
   setProgram(0);
 
   setNumInputs(0);

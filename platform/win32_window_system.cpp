@@ -46,6 +46,19 @@ WindowHandle createChildWindow(const char* className, WindowHandle parent, int w
                          hwnd(parent), nullptr, hinstance(module), nullptr);
 }
 
+WindowHandle createTopLevelWindow(const char* className, const char* title, int width, int height,
+                                  ModuleHandle module) {
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE;
+  RECT frame{0, 0, width, height};  // the client area is width by height
+  AdjustWindowRect(&frame, style, FALSE);
+  return CreateWindowExA(0, className, title, style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                         frame.bottom - frame.top, nullptr, nullptr, hinstance(module), nullptr);
+}
+
+void destroyWindow(WindowHandle window) { DestroyWindow(hwnd(window)); }
+
+bool isWindow(WindowHandle window) { return IsWindow(hwnd(window)) != FALSE; }
+
 intptr_t defaultWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
   return DefWindowProcA(hwnd(window), message, wParam, lParam);
 }
@@ -89,6 +102,15 @@ bool makeGlContextCurrent(DeviceContext dc, GlContext context) {
 bool deleteGlContext(GlContext context) { return wglDeleteContext(static_cast<HGLRC>(context)) != FALSE; }
 
 bool swapBuffers(DeviceContext dc) { return SwapBuffers(hdc(dc)) != FALSE; }
+
+KeptGlContext::KeptGlContext()
+    : display(wglGetCurrentDC()), drawSurface(0), readSurface(0), context(wglGetCurrentContext()) {}
+
+KeptGlContext::~KeptGlContext() {
+  if (wglGetCurrentContext() != context || wglGetCurrentDC() != display) {
+    wglMakeCurrent(hdc(display), static_cast<HGLRC>(context));
+  }
+}
 
 void showErrorMessage(const char* text, const char* caption) { MessageBoxA(nullptr, text, caption, MB_OK); }
 

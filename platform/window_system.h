@@ -81,6 +81,16 @@ bool isClassRegistered(const char* name, ModuleHandle module);
 /// message and a size message arrive before it returns. Null on failure.
 WindowHandle createChildWindow(const char* className, WindowHandle parent, int width, int height,
                                ModuleHandle module);
+/// CreateWindowExA of a visible top-level window of fixed size, titled, for
+/// a host that cannot embed the window. The create and size messages arrive
+/// before it returns; the window manager's close button destroys it (its
+/// destroy message arrives as any other). Null on failure.
+WindowHandle createTopLevelWindow(const char* className, const char* title, int width, int height,
+                                  ModuleHandle module);
+/// DestroyWindow: the window's destroy message arrives before it returns.
+void destroyWindow(WindowHandle window);
+/// IsWindow: false once the window is destroyed.
+bool isWindow(WindowHandle window);
 /// DefWindowProcA: for a paint message this is what marks the window painted.
 intptr_t defaultWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 /// InvalidateRect(window, null, FALSE): a paint message follows.
@@ -109,6 +119,24 @@ GlContext createGlContext(DeviceContext dc);
 bool makeGlContextCurrent(DeviceContext dc, GlContext context);
 bool deleteGlContext(GlContext context);
 bool swapBuffers(DeviceContext dc);
+
+/// Remembers the rendering context current on this thread (and its drawing
+/// surfaces) and makes it current again when it goes, or none current when
+/// none was: for a host that draws with OpenGL itself and expects its
+/// context to be as it left it after every call into the editor.
+class KeptGlContext {
+ public:
+  KeptGlContext();
+  ~KeptGlContext();
+  KeptGlContext(const KeptGlContext&) = delete;
+  KeptGlContext& operator=(const KeptGlContext&) = delete;
+
+ private:
+  void* display;  // the X display, or the device context on Windows
+  uintptr_t drawSurface;
+  uintptr_t readSurface;
+  GlContext context;
+};
 
 /// MessageBoxA(null, text, caption, MB_OK) on Windows; one line on stderr on Linux.
 void showErrorMessage(const char* text, const char* caption);

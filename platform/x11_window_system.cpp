@@ -3,9 +3,10 @@
 //
 // A Linux host hands its editor parent as an X window id and calls the
 // editor's idle regularly from its interface thread; the layer creates its
-// windows directly inside that parent and turns the events it reads during
-// dispatchPendingMessages into Win32-numbered messages for the class's window
-// procedure. Everything runs on the host's interface thread, and nothing here
+// windows directly inside that parent (or, for a host that cannot embed
+// them, on the desktop, framed by the window manager) and turns the events it
+// reads during dispatchPendingMessages into Win32-numbered messages for the
+// class's window procedure. Everything runs on the host's interface thread, and nothing here
 // is guarded: a program change on another thread reaches the editor's knobs
 // alone, and the interface thread asks for the repaint.
 #include <GL/glx.h>
@@ -162,7 +163,7 @@ void forgetWindow(Window id) {
 
 // The window's procedure sees its destroy message while the window still
 // exists (unless its parent took it already), as on Windows.
-void destroyWindow(Window id) {
+void destroyChild(Window id) {
   send(id, messageDestroy, 0, 0);
   ChildWindow* window = findWindow(id);
   if (!window) return;
@@ -224,6 +225,14 @@ void deliver(const XEvent& event) {
       send(id, messageMouseMove, (event.xmotion.state & Button1Mask) ? kLeftButtonHeld : 0,
            packCoordinates(event.xmotion.x, event.xmotion.y));
       break;
+    case ClientMessage:
+      // The window manager's close button on a top-level window (an embedded
+      // one gets XEmbed's messages, whose first word is a time).
+      if (event.xclient.message_type == XInternAtom(display, "WM_PROTOCOLS", True) &&
+          static_cast<Atom>(event.xclient.data.l[0]) == XInternAtom(display, "WM_DELETE_WINDOW", True)) {
+        destroyChild(id);
+      }
+      break;
     case DestroyNotify:
       if (event.xdestroywindow.window == id) {
         send(id, messageDestroy, 0, 0);
@@ -233,6 +242,63 @@ void deliver(const XEvent& event) {
     default:
       break;
   }
+}
+
+// A window of the class inside `parent`: a child of the host's window, or,
+// with a title, a top-level window on the desktop (the root window's child)
+// that the window manager frames and may close. Its create and size messages
+// arrive before this returns.
+WindowHandle createWindow(const char* className, Window parent, int width, int height, const char* title) {
+  RegisteredClass* windowClass = className ? findClass(className) : nullptr;
+  if (!windowClass || width <= 0 || height <= 0) return nullptr;
+  ErrorTrap trap;
+
+  XVisualInfo* visual = windowClass->hasPixelFormat ? chooseVisual(windowClass->pixelFormat) : nullptr;
+  XSetWindowAttributes attributes{};
+  attributes.event_mask = kEventMask;
+  attributes.border_pixel = 0;
+  unsigned long valueMask = CWEventMask | CWBorderPixel;
+  Colormap colormap = None;
+  if (visual) {
+    colormap = XCreateColormap(display, RootWindow(display, visual->screen), visual->visual, AllocNone);
+    attributes.colormap = colormap;
+    valueMask |= CWColormap;
+  }
+  Window id = XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
+                            visual ? visual->depth : CopyFromParent, InputOutput,
+                            visual ? visual->visual : CopyFromParent, valueMask, &attributes);
+  if (trap.failed()) {  // a parent that is no window, most likely
+    if (visual) XFree(visual);
+    if (colormap != None) XFreeColormap(display, colormap);
+    return nullptr;
+  }
+
+  if (title) {
+    XStoreName(display, id, title);
+    Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, id, &deleteWindow, 1);
+    XSizeHints* size = XAllocSizeHints();
+    if (size) {
+      size->flags = PMinSize | PMaxSize;
+      size->min_width = size->max_width = width;
+      size->min_height = size->max_height = height;
+      XSetWMNormalHints(display, id, size);
+      XFree(size);
+    }
+  } else {
+    // For hosts that embed through XEmbed: protocol version 0, mapped.
+    const unsigned long xembedInfo[2] = {0, kXembedMapped};
+    Atom xembedAtom = XInternAtom(display, "_XEMBED_INFO", False);
+    XChangeProperty(display, id, xembedAtom, xembedAtom, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(xembedInfo), 2);
+  }
+  XMapWindow(display, id);
+
+  windows.push_back(ChildWindow{id, windowClass->name, windowClass->procedure, visual, colormap, width, height,
+                                false, false, false, MouseCursor::arrow});
+  send(id, messageCreate, 0, 0);
+  send(id, messageSize, 0, packCoordinates(width, height));
+  return handleOf(id);
 }
 
 }  // namespace
@@ -257,7 +323,7 @@ bool unregisterClass(const char* name, ModuleHandle) {
     for (const ChildWindow& window : windows) {
       if (window.className == name) ofClass.push_back({window.id});
     }
-    for (WindowId window : ofClass) destroyWindow(window.id);
+    for (WindowId window : ofClass) destroyChild(window.id);
   }
   for (auto it = classes.begin(); it != classes.end(); ++it) {
     if (it->name == name) {
@@ -271,42 +337,24 @@ bool unregisterClass(const char* name, ModuleHandle) {
 bool isClassRegistered(const char* name, ModuleHandle) { return name && findClass(name); }
 
 WindowHandle createChildWindow(const char* className, WindowHandle parent, int width, int height, ModuleHandle) {
-  RegisteredClass* windowClass = className ? findClass(className) : nullptr;
-  if (!windowClass || !parent || width <= 0 || height <= 0) return nullptr;
+  if (!parent) return nullptr;
+  return createWindow(className, idOf(parent), width, height, nullptr);
+}
+
+WindowHandle createTopLevelWindow(const char* className, const char* title, int width, int height, ModuleHandle) {
+  if (!display) return nullptr;
+  return createWindow(className, DefaultRootWindow(display), width, height, title ? title : "");
+}
+
+void destroyWindow(WindowHandle window) {
+  if (!display || !findWindow(idOf(window))) return;
   ErrorTrap trap;
+  destroyChild(idOf(window));
+}
 
-  XVisualInfo* visual = windowClass->hasPixelFormat ? chooseVisual(windowClass->pixelFormat) : nullptr;
-  XSetWindowAttributes attributes{};
-  attributes.event_mask = kEventMask;
-  attributes.border_pixel = 0;
-  unsigned long valueMask = CWEventMask | CWBorderPixel;
-  Colormap colormap = None;
-  if (visual) {
-    colormap = XCreateColormap(display, RootWindow(display, visual->screen), visual->visual, AllocNone);
-    attributes.colormap = colormap;
-    valueMask |= CWColormap;
-  }
-  Window id = XCreateWindow(display, idOf(parent), 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
-                            0, visual ? visual->depth : CopyFromParent, InputOutput,
-                            visual ? visual->visual : CopyFromParent, valueMask, &attributes);
-  if (trap.failed()) {  // a parent that is no window, most likely
-    if (visual) XFree(visual);
-    if (colormap != None) XFreeColormap(display, colormap);
-    return nullptr;
-  }
-
-  // For hosts that embed through XEmbed: protocol version 0, mapped.
-  const unsigned long xembedInfo[2] = {0, kXembedMapped};
-  Atom xembedAtom = XInternAtom(display, "_XEMBED_INFO", False);
-  XChangeProperty(display, id, xembedAtom, xembedAtom, 32, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(xembedInfo), 2);
-  XMapWindow(display, id);
-
-  windows.push_back(ChildWindow{id, windowClass->name, windowClass->procedure, visual, colormap, width, height,
-                                false, false, false, MouseCursor::arrow});
-  send(id, messageCreate, 0, 0);
-  send(id, messageSize, 0, packCoordinates(width, height));
-  return handleOf(id);
+bool isWindow(WindowHandle window) {
+  const ChildWindow* child = findWindow(idOf(window));
+  return child && !child->gone;
 }
 
 intptr_t defaultWindowProc(WindowHandle window, uint32_t message, uintptr_t, intptr_t) {
@@ -421,6 +469,27 @@ bool swapBuffers(DeviceContext dc) {
   ErrorTrap trap;
   glXSwapBuffers(display, window->id);
   return true;
+}
+
+// GLX keeps one current context per thread, whatever its display: the host's
+// may be current on a connection of its own when the editor is called.
+KeptGlContext::KeptGlContext()
+    : display(glXGetCurrentDisplay()),
+      drawSurface(glXGetCurrentDrawable()),
+      readSurface(glXGetCurrentReadDrawable()),
+      context(glXGetCurrentContext()) {}
+
+KeptGlContext::~KeptGlContext() {
+  const GLXContext saved = static_cast<GLXContext>(context);
+  if (glXGetCurrentContext() == saved && glXGetCurrentDrawable() == drawSurface &&
+      glXGetCurrentReadDrawable() == readSurface) {
+    return;
+  }
+  if (saved) {
+    glXMakeContextCurrent(static_cast<Display*>(display), drawSurface, readSurface, saved);
+  } else if (Display* current = glXGetCurrentDisplay()) {
+    glXMakeCurrent(current, None, nullptr);
+  }
 }
 
 void showErrorMessage(const char* text, const char* caption) { std::fprintf(stderr, "%s: %s\n", caption, text); }

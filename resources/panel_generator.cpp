@@ -9,6 +9,7 @@
 // that one window pixel samples.
 //
 // Usage: quorlin_panel_generator OUTPUT
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -17,6 +18,7 @@
 
 #include "editor/panel_pixels.h"
 #include "editor/scene_geometry.h"
+#include "engine/parameter_table.h"
 
 namespace {
 
@@ -296,8 +298,15 @@ void drawFrame(ScreenLayer& layer) {
 
 // --- The panel ----------------------------------------------------------------------
 
-const char* const kLabels[kKnobCount] = {"WAVEFORM",    "LOWPASS",   "RESONANCE",    "ATTACKTIME",
-                                         "ATTACKLEVEL", "DECAYTIME", "SUSTAINLEVEL", "RELEASETIME"};
+// A parameter's name as the panel prints it: capitals, the spaces left out
+// (the label font is narrow, and "ATTACKLEVEL" fits where "ATTACK LEVEL" would not).
+std::string panelLabel(int parameter) {
+  std::string label;
+  for (const char* letter = kParameters[parameter].name; *letter; ++letter) {
+    if (*letter != ' ') label += static_cast<char>(std::toupper(static_cast<unsigned char>(*letter)));
+  }
+  return label;
+}
 
 // The ends and the middle of a knob's 240-degree sweep; the waveform knob
 // instead marks where its three ranges meet (0.33 and 0.66 lie near +40 and
@@ -329,7 +338,7 @@ Panel drawPanel() {
   drawTitle(layer, kTitleLeft, kTitleTop);
   for (int knob = 0; knob < kKnobCount; ++knob) {
     const Point centre = screenPointOfPanel({kKnobLayout[knob].x, kKnobLayout[knob].y});
-    drawLabel(layer, kLabels[knob], centre.x, knob < 3 ? kUpperLabelTop : kLowerLabelTop);
+    drawLabel(layer, panelLabel(kKnobLayout[knob].parameter), centre.x, knob < 3 ? kUpperLabelTop : kLowerLabelTop);
   }
   // Square, sawtooth and triangle between the waveform knob's marks.
   const Point waveformKnob{kKnobLayout[0].x, kKnobLayout[0].y};

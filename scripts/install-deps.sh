@@ -5,15 +5,15 @@ set -euo pipefail
 
 packages_for() {
   case "$1" in
-    build)   echo "g++ cmake make pkg-config libgtest-dev libx11-dev libgl-dev libxtst-dev zlib1g-dev liblilv-dev parallel" ;;
+    build)   echo "g++ cmake make pkg-config libgtest-dev libx11-dev libgl-dev libxtst-dev zlib1g-dev liblilv-dev lv2-dev libjack-jackd2-dev parallel" ;;
     windows) echo "g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 libgl1:i386 libglx-mesa0:i386 libxcomposite1:i386" ;;
     editor)  echo "xvfb xauth libgl1-mesa-dri x11-utils" ;;
     hosts)   echo "ardour qtractor muse lmms:i386 lmms-vst-server:i386 amsynth wine wine32:i386 xvfb xauth python3" ;;
     fuzz)    echo "clang-14 libfuzzer-14-dev libclang-rt-14-dev valgrind" ;;
     bench)   echo "libbenchmark-dev amsynth time" ;;
     package) echo "dpkg-dev" ;;
-    lv2)     echo "synthv1-lv2 ardour-lv2-plugins" ;;
-    live)    echo "jackd2 libjack-jackd2-dev" ;;
+    lv2)     echo "synthv1-lv2 ardour-lv2-plugins lv2-dev sordi lilv-utils jalv jackd2 xvfb xauth libgl1-mesa-dri x11-utils xdotool python3" ;;
+    live)    echo "jackd2" ;;
     *) echo "install-deps: unknown group '$1'" >&2; exit 2 ;;
   esac
 }

@@ -3,9 +3,11 @@
 # them: the .deb unpacked into a scratch root (dpkg -x) puts every file where
 # it belongs, carries the project's version, renders the demo with the
 # installed quorlin-host and its default module, and Ardour's scanner takes the
-# installed module, which sits on Ardour's default Linux VST path; the
-# .tar.gz holds the same tree; each .zip holds the five files, its programs of
-# the bitness its name says, with the version in their properties.
+# installed module, which sits on Ardour's default Linux VST path; the LV2
+# bundle sits on lilv's default path, where lilv finds the instrument and
+# lv2bench runs it; the .tar.gz holds the same tree; each .zip holds the six
+# files, its programs of the bitness its name says, with the version in their
+# properties; every package's factory bank is the build's.
 # Prints one PASS or FAIL line per check and a count.
 # Usage: scripts/test-packages.sh
 set -uo pipefail
@@ -33,19 +35,28 @@ else
 fi
 
 # The files a Linux package installs, below its prefix.
-linux_tree="bin/quorlin-host
+linux_tree=$(sort <<<"bin/quorlin-host
+lib/lv2/quorlin.lv2/manifest.ttl
+lib/lv2/quorlin.lv2/presets.ttl
+lib/lv2/quorlin.lv2/quorlin.ttl
+lib/lv2/quorlin.lv2/quorlin_dsp.so
+lib/lv2/quorlin.lv2/quorlin_ui.so
+lib/lxvst/quorlin-factory.fxb
 lib/lxvst/quorlin.so
 share/doc/quorlin/README.md
 share/doc/quorlin/demo.mid
-share/doc/quorlin/demo.txt"
+share/doc/quorlin/demo.txt")
 
 install_root="$scratch/root"
 dpkg -x "$deb" "$install_root" 2>"$scratch/dpkg.log"
 installed=$(cd "$install_root" 2>/dev/null && find . -type f | sed 's|^\./||' | sort)
-if [ "$installed" = "$(sed 's|^|usr/|' <<<"$linux_tree")" ]; then
-  pass ".deb installs the module in /usr/lib/lxvst, quorlin-host in /usr/bin, the demo and README in /usr/share/doc/quorlin"
+if [ "$installed" = "$(sed 's|^|usr/|' <<<"$linux_tree")" ] &&
+   cmp -s "$install_root/usr/lib/lxvst/quorlin-factory.fxb" build/quorlin-factory.fxb; then
+  pass ".deb installs the module and the factory bank in /usr/lib/lxvst, the LV2 bundle in /usr/lib/lv2, \
+quorlin-host in /usr/bin, the demo and README in /usr/share/doc/quorlin"
 else
-  fail ".deb installs exactly its five files" "$(tr '\n' ' ' <<<"$installed") $(cat "$scratch/dpkg.log")"
+  fail ".deb installs exactly its $(wc -l <<<"$linux_tree") files, the build's factory bank among them" \
+    "$(tr '\n' ' ' <<<"$installed") $(cat "$scratch/dpkg.log")"
 fi
 
 deb_version=$(dpkg-deb -f "$deb" Version 2>/dev/null)
@@ -89,11 +100,25 @@ else
   fail "Ardour's scanner takes the installed module (no LXVST_PATH)" "$(tail -n 1 "$scratch/scan.log")"
 fi
 
+# lilv, and with it Ardour, jalv and Carla, looks in /usr/lib/lv2 when no
+# LV2_PATH is set; there lilv finds the installed bundle, and its plug-in runs.
+lilv_library=$(dpkg -L liblilv-0-0 2>/dev/null | grep -m1 '/liblilv-0\.so\.')
+lilv_path=$(strings "$lilv_library" 2>/dev/null | grep -m1 '/lib/lv2')
+if tr ':' '\n' <<<"$lilv_path" | grep -qx /usr/lib/lv2 &&
+   LV2_PATH="$install_root/usr/lib/lv2" lv2info urn:quorlin:instrument >"$scratch/lv2info.log" 2>&1 &&
+   grep -q "Binary: *file://$install_root/usr/lib/lv2/quorlin.lv2/quorlin_dsp.so" "$scratch/lv2info.log" &&
+   LV2_PATH="$install_root/usr/lib/lv2" lv2bench urn:quorlin:instrument >>"$scratch/lv2info.log" 2>&1; then
+  pass "/usr/lib/lv2 is on lilv's default path; lilv finds the installed bundle and lv2bench runs it"
+else
+  fail "/usr/lib/lv2 is on lilv's default path; lilv finds the installed bundle and lv2bench runs it" \
+    "path ${lilv_path:-unknown}; $(tail -n 2 "$scratch/lv2info.log" | tr '\n' ' ')"
+fi
+
 tgz_tree=$(tar -tzf "$tgz" 2>/dev/null | grep -v '/$' | sed 's|^[^/]*/||' | sort)
 if [ "$tgz_tree" = "$linux_tree" ]; then
-  pass ".tar.gz holds the same five files under one folder"
+  pass ".tar.gz holds the same files under one folder"
 else
-  fail ".tar.gz holds the same five files under one folder" "$(tr '\n' ' ' <<<"$tgz_tree")"
+  fail ".tar.gz holds the same files under one folder" "$(tr '\n' ' ' <<<"$tgz_tree")"
 fi
 
 for bits in 32 64; do
@@ -104,7 +129,9 @@ for bits in 32 64; do
   (cd "$unpacked" && cmake -E tar xf "$root/$zip") 2>/dev/null
   contents=$(cd "$unpacked" && find . -type f | sed 's|^\./[^/]*/||' | sort | tr '\n' ' ')
   problems=""
-  [ "$contents" = "README.txt demo.mid demo.txt quorlin-host.exe quorlin.dll " ] || problems="holds $contents"
+  [ "$contents" = "$(printf '%s\n' README.txt demo.mid demo.txt quorlin-factory.fxb quorlin-host.exe quorlin.dll |
+                     sort | tr '\n' ' ')" ] || problems="holds $contents"
+  cmp -s "$unpacked"/*/quorlin-factory.fxb build/quorlin-factory.fxb || problems+=" a factory bank unlike the build's"
   for program in "$unpacked"/*/quorlin.dll "$unpacked"/*/quorlin-host.exe; do
     [ -f "$program" ] || continue
     "$objdump" -f "$program" | grep -q "file format $format" || problems+=" $(basename "$program") is not $format"
@@ -112,9 +139,9 @@ for bits in 32 64; do
       problems+=" $(basename "$program") has no FileVersion $version"
   done
   if [ -z "$problems" ]; then
-    pass "$bits-bit .zip: DLL, quorlin-host.exe, demo and read-me; $format programs with version $version"
+    pass "$bits-bit .zip: DLL, factory bank, quorlin-host.exe, demo and read-me; $format programs with version $version"
   else
-    fail "$bits-bit .zip: DLL, quorlin-host.exe, demo and read-me; $format programs with version $version" "$problems"
+    fail "$bits-bit .zip: DLL, factory bank, quorlin-host.exe, demo and read-me; $format programs with version $version" "$problems"
   fi
 done
 

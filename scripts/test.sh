@@ -4,7 +4,8 @@
 # and the last line is their sum, "N passed, N failed". The exit status is
 # non-zero when anything failed or nothing ran.
 # Usage: scripts/test.sh [stage...]   (default: all stages in order)
-# Stages: deps selftest linux live win32 win64 crosscheck package sanitize tsan
+# Stages: deps selftest linux live lv2 win32 win64 crosscheck package sanitize
+#         tsan
 #         valgrind fuzz hosts bench   ("windows" stands for win32 win64)
 # A stage is a function stage_NAME; its checks go through `check` (one script
 # or command each) or `check_tests` (a build folder's ctest), and anything else
@@ -67,8 +68,17 @@ stage_linux() {
 
 # quorlin-host play through JACK servers of its own (the dummy backend).
 stage_live() {
+  bash scripts/install-deps.sh live
   build_targets linux quorlin quorlin-host live_test_clients audio_thread_allocations
   check "live play over JACK" bash scripts/test-live.sh build
+}
+
+# The LV2 bundle as LV2's own tools and a plain JACK host see it, and its
+# editor as a UI in jalv; the script starts and stops its own servers.
+stage_lv2() {
+  bash scripts/install-deps.sh lv2
+  build_targets linux quorlin quorlin-host quorlin_lv2 quorlin_factory_bank_file
+  check "LV2 bundle in LV2's tools and jalv, its editor in jalv" bash tests/lv2/run.sh all build
 }
 
 # A Windows target's tests under Wine, then its editor's picture and mouse
@@ -120,8 +130,53 @@ expect_lv2_refusal() {
   [ "$message" = "$expected" ] && [ ! -e "$host/lv2.wav" ] || { echo "expected: $expected, and no lv2.wav"; return 1; }
 }
 
+# same_render NAME SONG VST2_OPTIONS LV2_OPTIONS: SONG rendered by quorlin-host
+# through quorlin.so and through quorlin.lv2, each with its options: the same
+# file, byte for byte.
+same_render() {
+  # shellcheck disable=SC2086
+  build/quorlin-host render --quiet $3 "$2" "build/crosscheck/$1-vst2.wav" &&
+    build/quorlin-host render --quiet --plugin build/quorlin.lv2 $4 "$2" "build/crosscheck/$1-lv2.wav" &&
+    cmp "build/crosscheck/$1-vst2.wav" "build/crosscheck/$1-lv2.wav"
+}
+
+# Each factory program's number, and the URI of the LV2 preset of its name.
+factory_pairs() {
+  join -t $'\t' <(build/quorlin-host info --preset build/quorlin-factory.fxb |
+                   sed -n 's/^ *\([0-9]*\)  "\(.*\)"  values .*/\2\t\1/p' | sort) \
+                 <(build/quorlin-host info --plugin build/quorlin.lv2 |
+                   sed -n 's/^  \(urn:[^ ]*\)  \(.*\)$/\2\t\1/p' | sort) |
+    cut -f 2,3
+}
+
+# The LV2 bundle renders what the VST 2 module does: the demo and the test
+# songs with the demo's values (VST 2 parameter I is the control port of
+# index I + 3), and each factory sound, as a program of quorlin-factory.fxb
+# and as an LV2 preset.
+lv2_crosscheck() {
+  build_targets linux quorlin quorlin-host quorlin_lv2 quorlin_factory_bank_file >/dev/null
+  mkdir -p build/crosscheck
+  local demo lv2demo song program uri
+  demo=$(grep -E '^--param' examples/README | tr '\n' ' ')
+  lv2demo=$(awk -F'[ =]' '/^--param/ { printf "--param %d=%s ", $2 + 3, $3 }' examples/README)
+  for song in examples/demo.mid bench/dense.mid \
+              fuzz/corpus/midi_file_fuzzer/{format0_notes,smpte_division,sysex_and_meta}.mid; do
+    check "$(basename "$song") through quorlin.lv2 and quorlin.so: identical files" \
+      same_render "$(basename "$song" .mid)" "$song" "$demo" "$lv2demo"
+  done
+  check "demo at 96 kHz in blocks of 100 through quorlin.lv2 and quorlin.so: identical files" \
+    same_render demo-96k examples/demo.mid "--rate 96000 --block 100 $demo" "--rate 96000 --block 100 $lv2demo"
+  check "every factory program has an LV2 preset of its name" test "$(factory_pairs | wc -l)" -eq 4
+  while read -r program uri; do
+    check "factory sound $program as quorlin-factory.fxb's program and as LV2 preset $uri: identical files" \
+      same_render "factory-$program" examples/demo.mid "--preset build/quorlin-factory.fxb --program $program" \
+        "--preset $uri"
+  done < <(factory_pairs)
+}
+
 # The demo rendered by all three builds must be the same file, byte for byte;
-# each Windows quorlin-host.exe names the other bitness's module as such.
+# each Windows quorlin-host.exe names the other bitness's module as such; the
+# LV2 bundle renders the VST 2 module's files.
 stage_crosscheck() {
   local target
   for target in linux i686 x86_64; do
@@ -135,6 +190,7 @@ stage_crosscheck() {
   check "64-bit quorlin-host.exe names a 32-bit module as such" expect_bitness_message x86_64 i686
   check "32-bit quorlin-host.exe names a 64-bit module as such" expect_bitness_message i686 x86_64
   check "quorlin-host.exe says it hosts VST 2 plug-ins when given an LV2 bundle" expect_lv2_refusal x86_64
+  lv2_crosscheck
 }
 
 stage_package() {
@@ -189,7 +245,7 @@ stage_hosts() {
 
 requested=("$@")
 [ ${#requested[@]} -gt 0 ] ||
-  requested=(deps selftest linux live windows crosscheck package sanitize tsan valgrind fuzz hosts bench)
+  requested=(deps selftest linux live lv2 windows crosscheck package sanitize tsan valgrind fuzz hosts bench)
 stages=()
 for stage in "${requested[@]}"; do
   if [ "$stage" = windows ]; then stages+=(win32 win64); else stages+=("$stage"); fi

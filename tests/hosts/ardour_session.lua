@@ -1,5 +1,5 @@
--- A headless Ardour session with a VST 2 instrument on a MIDI track that
--- plays a melody, driven as a user drives it:
+-- A headless Ardour session with an instrument on a MIDI track that plays a
+-- melody, driven as a user drives it:
 --
 --   ardour7-lua ardour_session.lua render SESSION_DIR PLUGIN_NAME MELODY RATE OUT_WAV
 --       builds the session and exports it to OUT_WAV;
@@ -9,8 +9,10 @@
 --   ardour7-lua ardour_session.lua reopen SESSION_DIR MELODY RATE OUT_WAV
 --       opens the saved session and exports it to OUT_WAV.
 --
--- The instrument must lie on LXVST_PATH and already be in Ardour's plug-in
--- cache (run ardour-vst-scanner on it first): the session does not scan.
+-- PLUGIN_NAME "lv2:URI" names the LV2 plug-in of that URI, which must lie on
+-- LV2_PATH; any other name is a Linux VST's, which must lie on LXVST_PATH and
+-- already be in Ardour's plug-in cache (run ardour-vst-scanner on it first):
+-- the session does not scan.
 -- MELODY holds 'start_beat length_beats note velocity' lines at 120 beats
 -- per minute. The last line printed on success starts with "exported:" or
 -- "saved:".
@@ -93,6 +95,8 @@ settle()
 
 -- A missing plug-in is the null plug-in info (a nil argument crashes Ardour).
 local no_instrument = ARDOUR.LuaAPI.new_plugin_info("", ARDOUR.PluginType.LXVST)
+local plugin_type, plugin_id = ARDOUR.PluginType.LXVST, plugin_name
+if plugin_name:match("^lv2:") then plugin_type, plugin_id = ARDOUR.PluginType.LV2, plugin_name:sub(5) end
 local midi_in = ARDOUR.ChanCount(ARDOUR.DataType("midi"), 1)
 local stereo_out = ARDOUR.ChanCount(ARDOUR.DataType("audio"), 2)
 local function new_midi_track(name)
@@ -107,8 +111,9 @@ end
 -- to new_midi_track now and then makes Ardour register the track's output
 -- ports twice and fail.
 local synth = new_midi_track("synth")
-local instrument = ARDOUR.LuaAPI.new_plugin(Session, plugin_name, ARDOUR.PluginType.LXVST, "")
-assert(not instrument:isnil(), "Ardour cannot load the plug-in '" .. plugin_name .. "' (not on LXVST_PATH, or not scanned)")
+local instrument = ARDOUR.LuaAPI.new_plugin(Session, plugin_id, plugin_type, "")
+assert(not instrument:isnil(),
+       "Ardour cannot load the plug-in '" .. plugin_name .. "' (not on its path, or not scanned)")
 assert(synth:add_processor_by_index(instrument, 0, nil, true), "cannot add the instrument to the track")
 settle()
 print("instrument: " .. synth:nth_plugin(0):display_name())

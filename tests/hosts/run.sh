@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Real hosts load and play the instrument: Ardour 7 and the qtractor and MusE
-# scanners take the Linux module (and Ardour keeps its sound in a saved
-# session), LMMS 1.2 with VeSTige takes the Windows module under Wine. Prints one PASS or FAIL line per check and exits non-zero
-# when any check fails.
+# scanners take the Linux module, Ardour 7 the LV2 bundle too (and Ardour keeps
+# the sound of either in a saved session), LMMS 1.2 with VeSTige takes the
+# Windows module under Wine. Prints one PASS or FAIL line per check and exits
+# non-zero when any check fails.
 #
-# Usage: tests/hosts/run.sh [ardour|scanners|lmms|all] [BUILD_DIR [BUILD_DIR_WIN]]
-#   BUILD_DIR      Linux build folder with quorlin.so and quorlin-host
+# Usage: tests/hosts/run.sh [ardour|ardour-lv2|scanners|lmms|all] [BUILD_DIR [BUILD_DIR_WIN]]
+#   BUILD_DIR      Linux build folder with quorlin.so, quorlin.lv2 and quorlin-host
 #   BUILD_DIR_WIN  Windows build folder with quorlin.dll (lmms only)
 # Both may also come from the environment. Every home, cache, session and Wine
 # prefix the hosts create stays in BUILD_DIR/hosts or BUILD_DIR_WIN/hosts.
@@ -26,24 +27,13 @@ MIN_CORRELATION=0.99
 LMMS_TOLERANCE_MS=6
 
 case "$which" in
-  ardour|scanners|lmms|all) ;;
-  *) echo "usage: $0 [ardour|scanners|lmms|all] [BUILD_DIR [BUILD_DIR_WIN]]" >&2; exit 2 ;;
+  ardour|ardour-lv2|scanners|lmms|all) ;;
+  *) echo "usage: $0 [ardour|ardour-lv2|scanners|lmms|all] [BUILD_DIR [BUILD_DIR_WIN]]" >&2; exit 2 ;;
 esac
 
-passed=0
-failed=0
-pass() { echo "PASS: $1"; passed=$((passed + 1)); }
-fail() {
-  echo "FAIL: $1"
-  failed=$((failed + 1))
-  if [ -n "${2:-}" ] && [ -f "$2" ]; then sed 's/^/    | /' "$2" | tail -n 40; fi
-}
-# check NAME LOG COMMAND...: runs COMMAND with its output in LOG.
-check() {
-  local name="$1" log="$2"
-  shift 2
-  if "$@" >"$log" 2>&1; then pass "$name"; else fail "$name" "$log"; fi
-}
+# The LV2 bundle's Ardour checks share the module's, their names prefixed.
+# shellcheck source=tests/hosts/checks.sh
+source "$here/checks.sh"
 
 bash "$repo/scripts/install-deps.sh" hosts || { echo "FAIL: installing the host packages"; exit 1; }
 
@@ -140,20 +130,21 @@ run_scanners() {
   muse_scan
 }
 
-# ardour_lua VST_DIR LOG EXPECTED ARGUMENTS...: runs ardour_session.lua with
-# ARGUMENTS and prints how many runs it took. Ardour 7.3 sometimes crashes in
+# ardour_lua PLUGIN_PATH LOG EXPECTED ARGUMENTS...: runs ardour_session.lua with
+# ARGUMENTS, PLUGIN_PATH ("LXVST_PATH=DIR" or "LV2_PATH=DIR") in its
+# environment, and prints how many runs it took. Ardour 7.3 sometimes crashes in
 # its own teardown of a session (with its bundled synth as well), now and then
 # before its last line is out: a run counts by the line EXPECTED that the
 # script prints at its end (and the file it names), not by its exit status,
 # and three runs are allowed. A run that builds a session starts afresh.
 ardour_lua() {
-  local vst_dir="$1" log="$2" expected="$3" attempt
+  local plugin_path="$1" log="$2" expected="$3" attempt
   shift 3
   for attempt in 1 2 3; do
     [ "$1" = reopen ] || rm -rf "$2"
     rm -rf "${expected#*: }"
     { (ulimit -c 0
-       LXVST_PATH="$vst_dir" timeout 300 ardour7-lua "$here/ardour_session.lua" "$@"); } >"$log" 2>&1
+       env "$plugin_path" timeout 300 ardour7-lua "$here/ardour_session.lua" "$@"); } >"$log" 2>&1
     if grep -q "^$expected" "$log" && [ -s "${expected#*: }" ]; then
       echo "$attempt run(s)"
       return 0
@@ -167,12 +158,12 @@ ardour_lua() {
 # and the same values as quorlin-host options.
 SESSION_PARAMETERS="0=0.9,2=0.6,3=0.05,4=0.5,6=0.35,7=0.3"
 
-# ardour_reopened_session VST_DIR PLUGIN_NAME HOST: a session whose instrument
+# ardour_reopened_session PLUGIN_PATH PLUGIN_NAME HOST: a session whose instrument
 # parameters were set through Ardour is saved and closed; a new Ardour opens
 # it and exports. The export must sound as quorlin-host does with those
 # values, and unlike the defaults ($out/reference.wav).
 ardour_reopened_session() {
-  local session="$linux_work/saved-session" attempts name
+  local session="$out/saved-session" attempts name
   name="Ardour 7 session: saved with parameters set through Ardour"
   if attempts="$(ardour_lua "$1" "$out/ardour-save.log" "saved: $session" \
                    save "$session" "$2" "$here/melody.txt" "$RATE" "$SESSION_PARAMETERS")"; then
@@ -205,7 +196,7 @@ ardour_reopened_session() {
 
 run_ardour() {
   linux_ready ardour || return
-  local host="$BUILD_DIR/quorlin-host" plugin_name vst_dir="$linux_work/vst"
+  local plugin_name vst_dir="$linux_work/vst"
   # Ardour searches its VST path recursively and opens every file it finds
   # there: give it a folder that holds nothing but the module.
   rm -rf "$vst_dir"
@@ -219,12 +210,30 @@ run_ardour() {
     return
   fi
   plugin_name="$(grep -o '<VST2Info [^>]*name="[^"]*"' "$out/ardour-scan.log" | sed 's/.* name="\([^"]*\)"/\1/')"
+  ardour_plays "LXVST_PATH=$vst_dir" "$plugin_name"
+}
 
+# The LV2 bundle, added by its URI from LV2_PATH, in the same session: it must
+# sound as the VST 2 module does in quorlin-host, and Ardour must bring its
+# port values back with the saved session (the ports are its whole sound).
+run_ardour_lv2() {
+  linux_ready ardour-lv2 || return
+  mkdir -p "$linux_work/lv2"
+  ln -sfn "$BUILD_DIR/quorlin.lv2" "$linux_work/lv2/quorlin.lv2"
+  prefix="LV2 bundle: "
+  ardour_plays "LV2_PATH=$linux_work/lv2" "lv2:urn:quorlin:instrument"
+  prefix=""
+}
+
+# ardour_plays PLUGIN_PATH PLUGIN_NAME: a session plays the melody with the
+# instrument and exports it; then the saved session.
+ardour_plays() {
+  local host="$BUILD_DIR/quorlin-host"
   mkdir -p "$XDG_CONFIG_HOME/ardour7/export"
   cp "$here"/ardour-export/* "$XDG_CONFIG_HOME/ardour7/export/"
   local attempts
-  if attempts="$(ardour_lua "$vst_dir" "$out/ardour.log" "exported: $out/ardour.wav" \
-                   render "$linux_work/session" "$plugin_name" "$here/melody.txt" "$RATE" "$out/ardour.wav")"; then
+  if attempts="$(ardour_lua "$1" "$out/ardour.log" "exported: $out/ardour.wav" \
+                   render "$out/session" "$2" "$here/melody.txt" "$RATE" "$out/ardour.wav")"; then
     pass "Ardour 7 session: loads the module as a track's instrument and exports the melody ($attempts)"
   else
     fail "Ardour 7 session: loads the module as a track's instrument and exports the melody" "$out/ardour.log"
@@ -255,7 +264,7 @@ run_ardour() {
   fi
   check "Ardour 7 session: matches quorlin-host (normalised correlation >= $MIN_CORRELATION)" "$out/compare.log" \
     python3 "$here/soundcheck.py" compare "$out/ardour.wav" "$out/reference.wav" --min-correlation "$MIN_CORRELATION"
-  ardour_reopened_session "$vst_dir" "$plugin_name" "$host"
+  ardour_reopened_session "$1" "$2" "$host"
 }
 
 # ------------------------------------------------------------------ Windows
@@ -317,8 +326,9 @@ run_lmms() {
 case "$which" in
   scanners) run_scanners ;;
   ardour) run_ardour ;;
+  ardour-lv2) run_ardour_lv2 ;;
   lmms) run_lmms ;;
-  all) run_scanners; run_ardour; run_lmms ;;
+  all) run_scanners; run_ardour; run_ardour_lv2; run_lmms ;;
 esac
 
 echo "hosts: $passed passed, $failed failed"

@@ -1,0 +1,65 @@
+#include "lv2/lv2_editor.h"
+
+#include <cstring>
+
+#include "editor/knob_angles.h"
+#include "engine/parameter_table.h"
+#include "lv2/bundle_layout.h"
+
+namespace {
+
+bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// The port protocol of a float control value (ui:floatProtocol).
+constexpr uint32_t kFloatProtocol = 0;
+
+}  // namespace
+
+Lv2Editor::Lv2Editor(LV2UI_Write_Function writeFunction, LV2UI_Controller hostController, std::string windowTitle)
+    : panel(this), write(writeFunction), controller(hostController), title(std::move(windowTitle)) {
+  for (int parameter = 0; parameter < kParameterCount; ++parameter) {
+    portValues[parameter] = kParameters[parameter].defaultValue;
+    panel.turnKnob(parameter, portValues[parameter]);
+  }
+}
+
+Lv2Editor::~Lv2Editor() { panel.destroyWindow(); }
+
+LV2UI_Widget Lv2Editor::openIn(void* parent) { return panel.open(parent); }
+
+void Lv2Editor::portEvent(uint32_t port, uint32_t bufferSize, uint32_t format, const void* buffer) {
+  const int parameter = parameterOfPort(port);
+  if (parameter < 0 || format != kFloatProtocol || bufferSize != sizeof(float) || !buffer) return;
+  float value;
+  std::memcpy(&value, buffer, sizeof value);
+  if (sameBits(value, portValues[parameter])) return;  // the host echoing what the editor wrote, say
+  portValues[parameter] = value;
+  panel.turnKnob(parameter, value);
+}
+
+int Lv2Editor::idle() {
+  panel.idle();
+  return shownOnItsOwn && !panel.windowExists() ? 1 : 0;
+}
+
+int Lv2Editor::show() {
+  if (shownOnItsOwn && panel.windowExists()) return 0;
+  shownOnItsOwn = true;
+  return panel.openTopLevel(title.c_str()) ? 0 : 1;
+}
+
+int Lv2Editor::hide() {
+  if (shownOnItsOwn) panel.destroyWindow();
+  shownOnItsOwn = false;
+  return 0;
+}
+
+// A knob turned to a port's value stands at an angle that maps back to that
+// very value, so a press without a turn writes nothing.
+void Lv2Editor::knobsReleased(const KnobAngles& knobs, int heldParameter) {
+  if (heldParameter == kNoHeldParameter || !write) return;
+  const float value = knobs.value(heldParameter);
+  if (sameBits(value, portValues[heldParameter])) return;
+  portValues[heldParameter] = value;
+  write(controller, controlPortOf(heldParameter), sizeof value, kFloatProtocol, &value);
+}
