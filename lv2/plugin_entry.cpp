@@ -1,5 +1,5 @@
 // The plug-in library's one export, lv2_descriptor, and the descriptor's
-// functions, which hand each host call to the Lv2Instrument. No exception
+// functions, which hand each host call to the Lv2SynthPlugin. No exception
 // leaves them.
 #include <lv2/core/lv2.h>
 #include <lv2/midi/midi.h>
@@ -9,11 +9,11 @@
 #include <new>
 
 #include "lv2/bundle_layout.h"
-#include "lv2/lv2_instrument.h"
+#include "lv2/lv2_synth_plugin.h"
 
 namespace {
 
-Lv2Instrument* instrumentOf(LV2_Handle handle) { return static_cast<Lv2Instrument*>(handle); }
+Lv2SynthPlugin* instrumentOf(LV2_Handle handle) { return static_cast<Lv2SynthPlugin*>(handle); }
 
 const LV2_URID_Map* uridMap(const LV2_Feature* const* features) {
   for (; features && *features; ++features) {
@@ -27,7 +27,7 @@ LV2_Handle instantiate(const LV2_Descriptor*, double sampleRate, const char*, co
   const LV2_URID_Map* map = uridMap(features);
   if (!map || !map->map) return nullptr;
   try {
-    return new (std::nothrow) Lv2Instrument(sampleRate, map->map(map->handle, LV2_MIDI__MidiEvent));
+    return new (std::nothrow) Lv2SynthPlugin(sampleRate, map->map(map->handle, LV2_MIDI__MidiEvent));
   } catch (...) {
     return nullptr;
   }

@@ -1,5 +1,5 @@
 // The UI library's one export, lv2ui_descriptor, and the descriptor's
-// functions, which hand each host call to the Lv2Editor. Every one of them
+// functions, which hand each host call to the Lv2SynthUi. Every one of them
 // leaves the host's current OpenGL context as it found it, and no exception
 // leaves them.
 #include <lv2/atom/atom.h>
@@ -13,12 +13,12 @@
 
 #include "editor/scene_geometry.h"
 #include "lv2/bundle_layout.h"
-#include "lv2/lv2_editor.h"
+#include "lv2/lv2_synth_ui.h"
 #include "platform/window_system.h"
 
 namespace {
 
-Lv2Editor* editorOf(LV2UI_Handle handle) { return static_cast<Lv2Editor*>(handle); }
+Lv2SynthUi* editorOf(LV2UI_Handle handle) { return static_cast<Lv2SynthUi*>(handle); }
 
 const void* featureData(const LV2_Feature* const* features, const char* uri) {
   for (; features && *features; ++features) {
@@ -51,7 +51,7 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char*, const char*, LV2U
   const platform::KeptGlContext hostContext;
   if (widget) *widget = nullptr;
   try {
-    auto editor = std::make_unique<Lv2Editor>(write, controller, windowTitle(features));
+    auto editor = std::make_unique<Lv2SynthUi>(write, controller, windowTitle(features));
     if (void* parent = const_cast<void*>(featureData(features, LV2_UI__parent))) {
       LV2UI_Widget opened = editor->openIn(parent);
       if (!opened) return nullptr;

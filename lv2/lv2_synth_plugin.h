@@ -25,11 +25,11 @@
 #include "engine/render_cursor.h"
 #include "engine/synth_engine.h"
 
-class Lv2Instrument {
+class Lv2SynthPlugin {
  public:
   /// An instrument for the host's sample rate; `midiEventType` is the URID of
   /// midi:MidiEvent in the host's map.
-  Lv2Instrument(double sampleRate, LV2_URID midiEventType);
+  Lv2SynthPlugin(double sampleRate, LV2_URID midiEventType);
 
   /// The host connects a port to its buffer (or to null: the port is not used).
   void connect(uint32_t port, void* data);

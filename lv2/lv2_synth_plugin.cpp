@@ -1,4 +1,4 @@
-#include "lv2/lv2_instrument.h"
+#include "lv2/lv2_synth_plugin.h"
 
 #include <lv2/atom/util.h>
 
@@ -19,12 +19,12 @@ constexpr uint32_t kPlayedMessageBytes = 3;
 
 }  // namespace
 
-Lv2Instrument::Lv2Instrument(double rate, LV2_URID midiEventType)
+Lv2SynthPlugin::Lv2SynthPlugin(double rate, LV2_URID midiEventType)
     : sampleRate(static_cast<float>(rate)), midiEvent(midiEventType) {
   activate();
 }
 
-void Lv2Instrument::connect(uint32_t port, void* data) {
+void Lv2SynthPlugin::connect(uint32_t port, void* data) {
   switch (port) {
     case kMidiInPort:
       midiIn = static_cast<const LV2_Atom_Sequence*>(data);
@@ -44,7 +44,7 @@ void Lv2Instrument::connect(uint32_t port, void* data) {
 // A VST 2 host sets the sample rate before it applies a program, and the
 // envelope's lengths are counted at the rate of that moment: so is the rate
 // here set before the first run applies the ports.
-void Lv2Instrument::activate() {
+void Lv2SynthPlugin::activate() {
   engine.emplace();
   engine->setSampleRate(sampleRate);
   for (int parameter = 0; parameter < kParameterCount; ++parameter) {
@@ -53,7 +53,7 @@ void Lv2Instrument::activate() {
   appliedSinceActivate = false;
 }
 
-void Lv2Instrument::run(uint32_t frames) {
+void Lv2SynthPlugin::run(uint32_t frames) {
   if (!left || !right) return;
   followControls();
   rendered = 0;
@@ -71,7 +71,7 @@ void Lv2Instrument::run(uint32_t frames) {
   renderUntil(end);
 }
 
-void Lv2Instrument::followControls() {
+void Lv2SynthPlugin::followControls() {
   float values[kParameterCount];
   bool changed[kParameterCount];
   for (int parameter = 0; parameter < kParameterCount; ++parameter) {
@@ -90,7 +90,7 @@ void Lv2Instrument::followControls() {
   }
 }
 
-void Lv2Instrument::renderUntil(int64_t frame) {
+void Lv2SynthPlugin::renderUntil(int64_t frame) {
   while (rendered < frame) {
     const auto count = static_cast<int32_t>(std::min<int64_t>(frame - rendered, std::numeric_limits<int32_t>::max()));
     engine->render(nullptr, 0, noEvents, left + rendered, right + rendered, count);

@@ -1,4 +1,4 @@
-#include "lv2/lv2_editor.h"
+#include "lv2/lv2_synth_ui.h"
 
 #include <cstring>
 
@@ -15,7 +15,7 @@ constexpr uint32_t kFloatProtocol = 0;
 
 }  // namespace
 
-Lv2Editor::Lv2Editor(LV2UI_Write_Function writeFunction, LV2UI_Controller hostController, std::string windowTitle)
+Lv2SynthUi::Lv2SynthUi(LV2UI_Write_Function writeFunction, LV2UI_Controller hostController, std::string windowTitle)
     : panel(this), write(writeFunction), controller(hostController), title(std::move(windowTitle)) {
   for (int parameter = 0; parameter < kParameterCount; ++parameter) {
     portValues[parameter] = kParameters[parameter].defaultValue;
@@ -23,11 +23,11 @@ Lv2Editor::Lv2Editor(LV2UI_Write_Function writeFunction, LV2UI_Controller hostCo
   }
 }
 
-Lv2Editor::~Lv2Editor() { panel.destroyWindow(); }
+Lv2SynthUi::~Lv2SynthUi() { panel.destroyWindow(); }
 
-LV2UI_Widget Lv2Editor::openIn(void* parent) { return panel.open(parent); }
+LV2UI_Widget Lv2SynthUi::openIn(void* parent) { return panel.open(parent); }
 
-void Lv2Editor::portEvent(uint32_t port, uint32_t bufferSize, uint32_t format, const void* buffer) {
+void Lv2SynthUi::portEvent(uint32_t port, uint32_t bufferSize, uint32_t format, const void* buffer) {
   const int parameter = parameterOfPort(port);
   if (parameter < 0 || format != kFloatProtocol || bufferSize != sizeof(float) || !buffer) return;
   float value;
@@ -37,18 +37,18 @@ void Lv2Editor::portEvent(uint32_t port, uint32_t bufferSize, uint32_t format, c
   panel.turnKnob(parameter, value);
 }
 
-int Lv2Editor::idle() {
+int Lv2SynthUi::idle() {
   panel.idle();
   return shownOnItsOwn && !panel.windowExists() ? 1 : 0;
 }
 
-int Lv2Editor::show() {
+int Lv2SynthUi::show() {
   if (shownOnItsOwn && panel.windowExists()) return 0;
   shownOnItsOwn = true;
   return panel.openTopLevel(title.c_str()) ? 0 : 1;
 }
 
-int Lv2Editor::hide() {
+int Lv2SynthUi::hide() {
   if (shownOnItsOwn) panel.destroyWindow();
   shownOnItsOwn = false;
   return 0;
@@ -56,7 +56,7 @@ int Lv2Editor::hide() {
 
 // A knob turned to a port's value stands at an angle that maps back to that
 // very value, so a press without a turn writes nothing.
-void Lv2Editor::knobsReleased(const KnobAngles& knobs, int heldParameter) {
+void Lv2SynthUi::knobsReleased(const KnobAngles& knobs, int heldParameter) {
   if (heldParameter == kNoHeldParameter || !write) return;
   const float value = knobs.value(heldParameter);
   if (sameBits(value, portValues[heldParameter])) return;

@@ -16,15 +16,15 @@
 #include "editor/knob_listener.h"
 #include "engine/parameters.h"
 
-class Lv2Editor final : public KnobListener {
+class Lv2SynthUi final : public KnobListener {
  public:
   /// Knobs at the default program's values; throws the integer -1 when the
   /// process holds eight editors already.
-  Lv2Editor(LV2UI_Write_Function write, LV2UI_Controller controller, std::string title);
+  Lv2SynthUi(LV2UI_Write_Function write, LV2UI_Controller controller, std::string title);
   /// Destroys the window, embedded or its own.
-  ~Lv2Editor();
-  Lv2Editor(const Lv2Editor&) = delete;
-  Lv2Editor& operator=(const Lv2Editor&) = delete;
+  ~Lv2SynthUi();
+  Lv2SynthUi(const Lv2SynthUi&) = delete;
+  Lv2SynthUi& operator=(const Lv2SynthUi&) = delete;
 
   /// The panel inside the host's window; the widget handed to the host, or
   /// null when the window could not be made.

@@ -13,7 +13,7 @@
 
 #include "engine/parameter_table.h"
 #include "lv2/bundle_layout.h"
-#include "lv2/lv2_instrument.h"
+#include "lv2/lv2_synth_plugin.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ struct Lv2Ports {
   alignas(8) uint8_t midi[4096];
   Values controls{};
 
-  explicit Lv2Ports(Lv2Instrument& plugin) {
+  explicit Lv2Ports(Lv2SynthPlugin& plugin) {
     plugin.connect(kMidiInPort, midi);
     for (int p = 0; p < kParameterCount; ++p) plugin.connect(controlPortOf(p), &controls[p]);
     for (int p = 0; p < kParameterCount; ++p) controls[p] = kParameters[p].defaultValue;
@@ -57,7 +57,7 @@ const std::vector<Values> kValues = {{0.5f, 0.01f, 0.26f, 0.25f, 0.15f, 0.15f, 0
 
 // Left channel, then right.
 std::vector<float> render(const std::vector<int32_t>& blocks) {
-  Lv2Instrument plugin(96000.0, Lv2Ports::kMidiEvent);
+  Lv2SynthPlugin plugin(96000.0, Lv2Ports::kMidiEvent);
   Lv2Ports ports(plugin);
   std::vector<float> out(2 * kSongFrames);
   for (int32_t start = 0, next = 0; start < kSongFrames; start += blocks[next], next = (next + 1) % blocks.size()) {
@@ -73,7 +73,7 @@ std::vector<float> render(const std::vector<int32_t>& blocks) {
   return out;
 }
 
-TEST(Lv2Instrument, RendersTheSameWhateverTheBlockLengths) {
+TEST(Lv2SynthPlugin, RendersTheSameWhateverTheBlockLengths) {
   const std::vector<float> inBlocksOf512 = render({512});
   EXPECT_TRUE(render({0, 1, 511, 300, 1024, 77, 0, 2183}) == inBlocksOf512);  // adds up to 4,096
   EXPECT_TRUE(inBlocksOf512 != std::vector<float>(inBlocksOf512.size(), 0.0f));
@@ -81,9 +81,9 @@ TEST(Lv2Instrument, RendersTheSameWhateverTheBlockLengths) {
 
 // Activating again starts afresh: a held, bent and panned note is gone, and
 // the next block sounds as a new instance's first does.
-TEST(Lv2Instrument, ActivateStartsSilentAndAfresh) {
-  Lv2Instrument used(48000.0, Lv2Ports::kMidiEvent), fresh(48000.0, Lv2Ports::kMidiEvent);
-  const auto play = [](Lv2Instrument& plugin, std::initializer_list<Message> messages) {
+TEST(Lv2SynthPlugin, ActivateStartsSilentAndAfresh) {
+  Lv2SynthPlugin used(48000.0, Lv2Ports::kMidiEvent), fresh(48000.0, Lv2Ports::kMidiEvent);
+  const auto play = [](Lv2SynthPlugin& plugin, std::initializer_list<Message> messages) {
     Lv2Ports ports(plugin);
     std::vector<float> block(1024);
     plugin.connect(kLeftOutPort, &block[0]);
