@@ -59,6 +59,13 @@ else
     "$(tr '\n' ' ' <<<"$installed") $(cat "$scratch/dpkg.log")"
 fi
 
+deb_depends=$(dpkg-deb -f "$deb" Depends 2>/dev/null)
+if grep -q 'liblilv-0-0' <<<"$deb_depends"; then
+  pass "the .deb declares lilv, which quorlin-host hosts LV2 plug-ins through, so apt install brings it"
+else
+  fail "the .deb declares lilv" "Depends: $deb_depends"
+fi
+
 deb_version=$(dpkg-deb -f "$deb" Version 2>/dev/null)
 host_version=$("$install_root/usr/bin/quorlin-host" --version 2>&1)
 if [ "$deb_version" = "$version" ] && [ "$host_version" = "quorlin-host $version" ]; then
