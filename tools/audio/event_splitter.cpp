@@ -2,26 +2,19 @@
 
 #include <algorithm>
 
+#include "tools/files/midi_messages.h"
+
 namespace {
 
-constexpr uint8_t kNoteOff = 0x80;
-constexpr uint8_t kNoteOn = 0x90;
-constexpr uint8_t kProgramChange = 0xC0;
-constexpr uint8_t kChannelPressure = 0xD0;
 // The release velocity a note-on of velocity 0 stands for.
 constexpr uint8_t kDefaultReleaseVelocity = 64;
 
-// Bytes of a channel message, status byte included.
-size_t channelMessageSize(uint8_t status) {
-  const uint8_t kind = status & 0xF0;
-  return kind == kProgramChange || kind == kChannelPressure ? 2 : 3;
-}
 
 }  // namespace
 
 bool readChannelMessage(const uint8_t* bytes, size_t size, int channel, ScheduledEvent& message) {
-  if (size == 0 || bytes[0] < kNoteOff || bytes[0] >= 0xF0) return false;
-  const size_t expected = channelMessageSize(bytes[0]);
+  if (size == 0 || bytes[0] < kNoteOff || bytes[0] >= kSystemMessage) return false;
+  const size_t expected = 1 + static_cast<size_t>(channelDataBytes(bytes[0]));
   if (size != expected) return false;
   for (size_t i = 1; i < size; ++i) {
     if (bytes[i] >= 0x80) return false;

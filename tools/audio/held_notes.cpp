@@ -1,21 +1,11 @@
 #include "tools/audio/held_notes.h"
 
+#include "tools/files/midi_messages.h"
+
 namespace {
 
-constexpr uint8_t kNoteOff = 0x80;
-constexpr uint8_t kNoteOn = 0x90;
-constexpr uint8_t kControlChange = 0xB0;
 constexpr uint8_t kAllNotesOff = 123;
 constexpr uint8_t kReleaseVelocity = 64;
-
-ScheduledEvent message(uint8_t status, uint8_t data1, uint8_t data2) {
-  ScheduledEvent event;
-  event.size = 3;
-  event.bytes[0] = status;
-  event.bytes[1] = data1;
-  event.bytes[2] = data2;
-  return event;
-}
 
 }  // namespace
 
@@ -35,12 +25,12 @@ void HeldNotes::follow(const ScheduledEvent& event) {
 
 void HeldNotes::releaseAll(EventSplitter& events, int32_t periodFrames) {
   for (int channel = 0; channel < kChannels; ++channel) {
-    events.add(message(static_cast<uint8_t>(kControlChange | channel), kAllNotesOff, 0), periodFrames);
+    events.add(channelMessage(static_cast<uint8_t>(kControlChange | channel), kAllNotesOff, 0), periodFrames);
   }
   for (int channel = 0; channel < kChannels; ++channel) {
     for (int note = 0; note < kNotes; ++note) {
       for (uint8_t& held = held_[channel * kNotes + note]; held > 0; --held) {
-        events.add(message(static_cast<uint8_t>(kNoteOff | channel), static_cast<uint8_t>(note), kReleaseVelocity),
+        events.add(channelMessage(static_cast<uint8_t>(kNoteOff | channel), static_cast<uint8_t>(note), kReleaseVelocity),
                    periodFrames);
       }
     }

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "engine/denormal_guard.h"
+#include "tools/files/midi_messages.h"
 
 namespace {
 
@@ -19,12 +20,7 @@ constexpr std::chrono::milliseconds kEndingPoll(2);
 const char* const kAudioThreadName = "quorlin audio";
 
 // Changes nothing in an instrument that plays no note 0 on channel 1.
-ScheduledEvent silentNoteOff() {
-  ScheduledEvent event;
-  event.size = 3;
-  event.bytes[0] = 0x80;
-  return event;
-}
+ScheduledEvent silentNoteOff() { return channelMessage(kNoteOff, 0, 0); }
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tools/files/midi_messages.h"
 #include "tools/files/whole_file.h"
 #include "tools/system/tool_error.h"
 
@@ -22,12 +23,6 @@ std::string hexByte(uint8_t value) {
   char text[8];
   std::snprintf(text, sizeof text, "0x%02X", value);
   return text;
-}
-
-// Number of data bytes that follow a channel status byte.
-int dataBytesOf(uint8_t status) {
-  const uint8_t kind = status & 0xF0;
-  return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
 }
 
 // Reads one track chunk's events, never past the chunk's end.
@@ -81,7 +76,7 @@ class TrackReader {
         }
         event.kind = MidiFileEvent::Kind::Channel;
         event.bytes[0] = runningStatus;
-        event.size = static_cast<uint8_t>(1 + dataBytesOf(runningStatus));
+        event.size = static_cast<uint8_t>(1 + channelDataBytes(runningStatus));
         for (int i = 1; i < event.size; ++i) event.bytes[i] = dataByte(runningStatus);
         track.events.push_back(event);
       }
