@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # `quorlin-host play` over JACK with no sound card. Each case starts a jackd of
-# its own on the dummy backend (its own name in JACK_DEFAULT_SERVER, stopped
-# by its process id; synchronous, so that on a busy machine a late client
-# delays the cycle instead of missing it). tests/live/live_test_clients plays
+# its own on the dummy backend (stopped by its process id; synchronous, so
+# that on a busy machine a late client delays the cycle instead of missing it). tests/live/live_test_clients plays
 # MIDI into play from a port flagged physical, which appears while play runs,
 # and records play's outputs. JACK hands data on within the cycle (player,
 # play, recorder), so the recording is shifted by 0 frames against the song:
@@ -27,7 +26,9 @@ trap '[ -z "$play_pid" ] || kill -KILL "$play_pid" 2>/dev/null; stop_server; rm 
 # Starts a server with that period, and play, and waits for play's
 # connections: no MIDI source yet.
 start() { # PERIOD
-  export JACK_DEFAULT_SERVER="quorlin-live-$$-$1"
+  # JACK has eight server slots and frees a dead server's slot only for a new
+  # server of the same name: one fixed name keeps a killed run from using one up.
+  export JACK_DEFAULT_SERVER="quorlin-live-test"
   jackd --no-realtime --sync --timeout 5000 -n "$JACK_DEFAULT_SERVER" -d dummy -r "$rate" -p "$1" \
     >"$scratch/jackd.log" 2>&1 &
   server_pid=$!
@@ -105,7 +106,7 @@ wait_play "server gone" non-zero
 rm -f /dev/shm/jack_sem.*_"$JACK_DEFAULT_SERVER"_*
 
 # No server: one line, and none started.
-export JACK_DEFAULT_SERVER="quorlin-live-$$-none" JACK_NO_START_SERVER=1
+export JACK_DEFAULT_SERVER="quorlin-live-test-none" JACK_NO_START_SERVER=1
 status=0
 "$build/quorlin-host" play --no-editor >"$scratch/play.out" 2>"$scratch/play.err" || status=$?
 [ "$status" -ne 0 ] && [ "$(wc -l <"$scratch/play.err")" -eq 1 ] && [ ! -s "$scratch/play.out" ] ||

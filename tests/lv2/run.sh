@@ -26,15 +26,21 @@ mkdir -p "$work/path" "$work/home"
 ln -s "$build/quorlin.lv2" "$work/path/quorlin.lv2"
 # GTK keeps its settings in memory: no settings daemon to warn about.
 export LV2_PATH="$work/path:/usr/lib/lv2" HOME="$work/home" LIBGL_ALWAYS_SOFTWARE=1 GSETTINGS_BACKEND=memory
-export JACK_DEFAULT_SERVER="quorlin-lv2-$$"
+# A fixed name: JACK reuses a dead server's slot (of eight) only for its name.
+export JACK_DEFAULT_SERVER="quorlin-lv2-test"
 # shellcheck source=scripts/private-x-server.sh
 source "$here/../../scripts/private-x-server.sh"
 jack_pid="" host_pid=""
-# stop PID: SIGTERM, and SIGKILL for a jalv held by a dialog or its UI loop.
+# stop PID: SIGTERM, a second one for a jalv whose UI loop took the first, and
+# SIGKILL for one held by a dialog. A jackd left with a killed client takes
+# seconds to end, and a killed jackd keeps its server slot: it gets 10 s.
 stop() {
   [ -n "$1" ] || return 0
-  kill "$1" 2>/dev/null
-  for _ in $(seq 15); do kill -0 "$1" 2>/dev/null || break; sleep 0.2; done
+  local tries
+  for tries in 5 50; do
+    kill "$1" 2>/dev/null
+    for _ in $(seq "$tries"); do kill -0 "$1" 2>/dev/null || break 2; sleep 0.2; done
+  done
   kill -KILL "$1" 2>/dev/null
   wait "$1" 2>/dev/null
 }
