@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# `quorlin-host play` over JACK with no sound card. Each case starts a jackd of
-# its own on the dummy backend (stopped by its process id; synchronous, so
-# that on a busy machine a late client delays the cycle instead of missing it). tests/live/live_test_clients plays
-# MIDI into play from a port flagged physical, which appears while play runs,
-# and records play's outputs. JACK hands data on within the cycle (player,
-# play, recorder), so the recording is shifted by 0 frames against the song:
-# it must equal `quorlin-host render` of the song with the period as the block
-# size, byte for byte. tests/live/audio_thread_allocations is preloaded into
-# play, whose audio thread must allocate nothing.
+# `quorlin-host play` over JACK with no sound card. Each case starts a jackd
+# of its own on the dummy backend (stopped by its process id; synchronous, so
+# that on a busy machine a late client delays the cycle instead of missing
+# it). tests/live/live_test_clients plays MIDI into play from a port flagged
+# physical, which appears while play runs, and records play's outputs. JACK
+# hands data on within the cycle (player, play, recorder), so the recording is
+# shifted by 0 frames against the song: it must equal `quorlin-host render` of
+# the song with the period as the block size, byte for byte.
+# tests/live/audio_thread_allocations is preloaded into play, whose audio
+# thread must allocate nothing.
 # Usage: scripts/test-live.sh [BUILD_DIR]   (default build/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
