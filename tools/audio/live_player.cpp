@@ -83,7 +83,7 @@ void LivePlayer::listen() {
 // block: an instrument that sizes its buffers on first use does it here, not
 // on the audio thread.
 void LivePlayer::startInstrument() {
-  instrument_.reserveEvents(kEventsPerPeriod);
+  instrument_.prepareForLive(kEventsPerPeriod);
   instrument_.start();
   const std::vector<ScheduledEvent> events(kEventsPerPeriod, silentNoteOff());
   instrument_.sendEvents(events.data(), events.data() + events.size(), 0);

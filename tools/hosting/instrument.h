@@ -80,12 +80,14 @@ class Instrument {
 
   virtual void start() = 0;
   virtual void stop() = 0;
-  // Makes room for `capacity` events now: a live host never sends more at
-  // once, and its audio thread must not wait for memory.
-  virtual void reserveEvents(int32_t capacity) = 0;
+  // Readies it, before start, for a live host's audio thread, which must
+  // not wait: room for `capacity` events now (the host never sends more at
+  // once), and what the plug-in asks to have done in the background done on
+  // a thread of its own, not after its blocks.
+  virtual void prepareForLive(int32_t capacity) = 0;
   // The events [first, last) for the next process call, each at its frame
   // minus `blockStart` within the block. Allocates nothing when there are no
-  // more than reserveEvents made room for.
+  // more than prepareForLive made room for.
   virtual void sendEvents(const ScheduledEvent* first, const ScheduledEvent* last, int64_t blockStart) = 0;
   // Renders `frames` frames, at most the block size, into outputs().
   virtual void process(int32_t frames) = 0;

@@ -1,12 +1,13 @@
 // Control values on their way from a UI on the interface thread to a
-// plug-in run on the audio thread: a fixed ring of (port, value) pairs with
-// one writer and one reader, which neither allocates nor locks. A value that
-// finds the ring full is dropped; the UI sends its next one soon enough.
+// plug-in run on the audio thread, through a ring that neither allocates nor
+// locks. A value that finds the ring full is dropped; the UI sends its next
+// one soon enough.
 #pragma once
 
-#include <array>
-#include <atomic>
 #include <cstdint>
+#include <cstring>
+
+#include "tools/hosting/lv2/message_ring.h"
 
 class ControlQueue {
  public:
@@ -16,26 +17,19 @@ class ControlQueue {
   };
 
   // The writer's side; false when the ring is full.
-  bool push(Change change) {
-    const uint32_t tail = tail_.load(std::memory_order_relaxed);
-    if (tail - head_.load(std::memory_order_acquire) == kCapacity) return false;
-    changes_[tail % kCapacity] = change;
-    tail_.store(tail + 1, std::memory_order_release);
-    return true;
-  }
+  bool push(Change change) { return ring_.push(sizeof change, &change); }
 
   // The reader's side: hands every waiting change to `apply`, oldest first.
   template <typename Apply>
   void drain(Apply apply) {
-    uint32_t head = head_.load(std::memory_order_relaxed);
-    const uint32_t tail = tail_.load(std::memory_order_acquire);
-    for (; head != tail; ++head) apply(changes_[head % kCapacity]);
-    head_.store(head, std::memory_order_release);
+    ring_.popAll([&apply](uint32_t, const void* data) {
+      Change change;
+      std::memcpy(&change, data, sizeof change);
+      apply(change);
+    });
   }
 
  private:
-  static constexpr uint32_t kCapacity = 1024;  // a power of two, so the counters may wrap
-  std::array<Change, kCapacity> changes_{};
-  std::atomic<uint32_t> head_{0};
-  std::atomic<uint32_t> tail_{0};
+  static constexpr size_t kChanges = 1024;
+  MessageRing ring_{kChanges * (sizeof(uint32_t) + sizeof(Change))};
 };

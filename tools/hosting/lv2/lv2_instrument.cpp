@@ -63,6 +63,7 @@ Lv2Instrument::Lv2Instrument(const Lv2Plugin& plugin)
 Lv2Instrument::~Lv2Instrument() {
   if (instance_ == nullptr) return;
   const std::lock_guard<std::mutex> lock(interfaceThread());
+  features_->worker().stopThread();
   if (active_) lilv_instance_deactivate(instance_);
   lilv_instance_free(instance_);
 }
@@ -72,6 +73,7 @@ void Lv2Instrument::instantiate(const Lv2Timing& timing) {
   // The old instance's state goes to the new one, its control values stay.
   StatePointer carried(nullptr, lilv_state_free);
   if (instance_ != nullptr) {
+    features_->worker().stopThread();
     carried.reset(lilv_state_new_from_instance(plugin_.lilvPlugin(), instance_, uridMap(), nullptr, nullptr, nullptr,
                                                nullptr, portValue, this, LV2_STATE_IS_POD, features_->list()));
     if (active_) lilv_instance_deactivate(instance_);
@@ -106,7 +108,10 @@ void Lv2Instrument::instantiate(const Lv2Timing& timing) {
     lilv_node_free(uri);
     if (defaults) restore(defaults.get());
   }
-  if (active_) lilv_instance_activate(instance_);
+  if (active_) {
+    lilv_instance_activate(instance_);
+    if (live_) features_->worker().startThread();
+  }
 }
 
 void Lv2Instrument::restore(const LilvState* state) {
@@ -202,15 +207,18 @@ void Lv2Instrument::start() {
   instantiate(timing_);
   lilv_instance_activate(instance_);
   active_ = true;
+  if (live_) features_->worker().startThread();
 }
 
 void Lv2Instrument::stop() {
   const std::lock_guard<std::mutex> lock(interfaceThread());
+  features_->worker().stopThread();
   lilv_instance_deactivate(instance_);
   active_ = false;
 }
 
-void Lv2Instrument::reserveEvents(int32_t capacity) {
+void Lv2Instrument::prepareForLive(int32_t capacity) {
+  live_ = true;
   if (midi_.makeRoom(static_cast<size_t>(capacity)) && instance_ != nullptr) {
     lilv_instance_connect_port(instance_, midiPort_, midi_.buffer());
   }

@@ -13,6 +13,8 @@
 // thread empties before each run, and sees them through values the audio
 // thread publishes after each run (atomics, so the two never race), as a
 // live host must; the other interface calls are made while nothing runs.
+// Played live (prepareForLive), the work a plug-in schedules is done on a
+// worker thread of its own while it is active, never on the audio thread.
 // The instance is made when the timing is first known, not before.
 #pragma once
 
@@ -42,7 +44,7 @@ class Lv2Instrument : public Instrument {
   int outputCount() const override { return static_cast<int>(outputs_.size()); }
   void start() override;
   void stop() override;
-  void reserveEvents(int32_t capacity) override;
+  void prepareForLive(int32_t capacity) override;
   void sendEvents(const ScheduledEvent* first, const ScheduledEvent* last, int64_t blockStart) override;
   void process(int32_t frames) override;
   float* const* outputs() override { return outputs_.data(); }
@@ -79,6 +81,8 @@ class Lv2Instrument : public Instrument {
   std::unique_ptr<Lv2HostFeatures> features_;
   LilvInstance* instance_ = nullptr;
   bool active_ = false;
+  // Played live: the worker does its work on a thread of its own while active.
+  bool live_ = false;
   std::vector<float> controls_;                // by port index
   std::vector<std::atomic<float>> published_;  // by port index
   ControlQueue requests_;

@@ -1,7 +1,6 @@
 #include "tools/hosting/lv2/lv2_worker.h"
 
-#include <cstring>
-#include <utility>
+#include <cerrno>
 
 namespace {
 
@@ -12,16 +11,13 @@ constexpr int kMostRounds = 16;
 
 }  // namespace
 
-bool Lv2Worker::Queue::push(uint32_t size, const void* data) {
-  if (bytes.size() - used < sizeof size + size) return false;
-  std::memcpy(bytes.data() + used, &size, sizeof size);
-  if (size > 0) std::memcpy(bytes.data() + used + sizeof size, data, size);
-  used += sizeof size + size;
-  return true;
+Lv2Worker::Lv2Worker() : schedule_{this, scheduleWork}, requests_(kQueueBytes), responses_(kQueueBytes) {
+  sem_init(&wake_, 0, 0);
 }
 
-Lv2Worker::Lv2Worker() : schedule_{this, scheduleWork} {
-  for (Queue* queue : {&requests_, &responses_, &taken_}) queue->bytes.resize(kQueueBytes);
+Lv2Worker::~Lv2Worker() {
+  joinThread();
+  sem_destroy(&wake_);
 }
 
 void Lv2Worker::attach(LilvInstance* instance) {
@@ -38,33 +34,51 @@ LV2_Worker_Status Lv2Worker::respond(LV2_Worker_Respond_Handle handle, uint32_t 
   return static_cast<Lv2Worker*>(handle)->responses_.push(size, data) ? LV2_WORKER_SUCCESS : LV2_WORKER_ERR_NO_SPACE;
 }
 
-template <typename Deliver>
-void Lv2Worker::drain(Queue& queue, Queue& spare, Deliver deliver) {
-  // What is delivered may queue more: it waits in `queue` for the next round.
-  std::swap(queue.bytes, spare.bytes);
-  const size_t used = std::exchange(queue.used, 0);
-  for (size_t at = 0; at < used;) {
-    uint32_t size = 0;
-    std::memcpy(&size, spare.bytes.data() + at, sizeof size);
-    deliver(size, spare.bytes.data() + at + sizeof size);
-    at += sizeof size + size;
-  }
+void Lv2Worker::doWork() {
+  requests_.popAll([this](uint32_t size, const void* data) {
+    if (interface_ != nullptr) interface_->work(handle_, respond, this, size, data);
+  });
+}
+
+void Lv2Worker::handBack() {
+  responses_.popAll([this](uint32_t size, const void* data) {
+    if (interface_ != nullptr && interface_->work_response != nullptr) interface_->work_response(handle_, size, data);
+  });
 }
 
 void Lv2Worker::runPending(bool afterRun) {
-  if (interface_ == nullptr) {
-    requests_.used = 0;
-    return;
-  }
-  for (int round = 0; round < kMostRounds && (requests_.used > 0 || responses_.used > 0); ++round) {
-    drain(requests_, taken_, [this](uint32_t size, const void* data) { interface_->work(handle_, respond, this, size, data); });
-    if (interface_->work_response != nullptr) {
-      drain(responses_, taken_, [this](uint32_t size, const void* data) { interface_->work_response(handle_, size, data); });
-    } else {
-      responses_.used = 0;
+  if (thread_.joinable()) {
+    handBack();
+    if (!requests_.empty()) sem_post(&wake_);
+  } else {
+    for (int round = 0; round < kMostRounds && !(requests_.empty() && responses_.empty()); ++round) {
+      doWork();
+      handBack();
     }
   }
-  requests_.used = 0;
-  responses_.used = 0;
-  if (afterRun && interface_->end_run != nullptr) interface_->end_run(handle_);
+  if (afterRun && interface_ != nullptr && interface_->end_run != nullptr) interface_->end_run(handle_);
+}
+
+void Lv2Worker::startThread() {
+  if (thread_.joinable()) return;
+  stopping_.store(false);
+  thread_ = std::thread([this] {
+    while (sem_wait(&wake_) == 0 || errno == EINTR) {
+      if (stopping_.load()) return;
+      doWork();
+    }
+  });
+}
+
+void Lv2Worker::stopThread() {
+  if (!thread_.joinable()) return;
+  joinThread();
+  runPending(false);
+}
+
+void Lv2Worker::joinThread() {
+  if (!thread_.joinable()) return;
+  stopping_.store(true);
+  sem_post(&wake_);
+  thread_.join();
 }

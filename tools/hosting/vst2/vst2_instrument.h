@@ -46,7 +46,7 @@ class Vst2Instrument : public Instrument {
   int outputCount() const override { return effect_->numOutputs; }
   void start() override;
   void stop() override;
-  void reserveEvents(int32_t capacity) override { events_.reserve(static_cast<size_t>(capacity)); }
+  void prepareForLive(int32_t capacity) override { events_.reserve(static_cast<size_t>(capacity)); }
   void sendEvents(const ScheduledEvent* first, const ScheduledEvent* last, int64_t blockStart) override;
   void process(int32_t frames) override;
   float* const* outputs() override { return pointers_.data() + inputCount_; }
