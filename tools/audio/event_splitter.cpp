@@ -4,14 +4,6 @@
 
 #include "tools/files/midi_messages.h"
 
-namespace {
-
-// The release velocity a note-on of velocity 0 stands for.
-constexpr uint8_t kDefaultReleaseVelocity = 64;
-
-
-}  // namespace
-
 bool readChannelMessage(const uint8_t* bytes, size_t size, int channel, ScheduledEvent& message) {
   if (size == 0 || bytes[0] < kNoteOff || bytes[0] >= kSystemMessage) return false;
   const size_t expected = 1 + static_cast<size_t>(channelDataBytes(bytes[0]));

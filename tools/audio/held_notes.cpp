@@ -5,7 +5,6 @@
 namespace {
 
 constexpr uint8_t kAllNotesOff = 123;
-constexpr uint8_t kReleaseVelocity = 64;
 
 }  // namespace
 
@@ -30,7 +29,7 @@ void HeldNotes::releaseAll(EventSplitter& events, int32_t periodFrames) {
   for (int channel = 0; channel < kChannels; ++channel) {
     for (int note = 0; note < kNotes; ++note) {
       for (uint8_t& held = held_[channel * kNotes + note]; held > 0; --held) {
-        events.add(channelMessage(static_cast<uint8_t>(kNoteOff | channel), static_cast<uint8_t>(note), kReleaseVelocity),
+        events.add(channelMessage(static_cast<uint8_t>(kNoteOff | channel), static_cast<uint8_t>(note), kDefaultReleaseVelocity),
                    periodFrames);
       }
     }

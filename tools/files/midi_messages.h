@@ -16,6 +16,10 @@ enum MidiStatus : uint8_t {
   kSystemMessage = 0xF0,  // and above: no channel message
 };
 
+// The release velocity of a keyboard that senses none, and the one a
+// note-on of velocity 0 stands for.
+constexpr uint8_t kDefaultReleaseVelocity = 64;
+
 // Number of data bytes that follow a channel status byte.
 inline int channelDataBytes(uint8_t status) {
   const uint8_t kind = status & 0xF0;
