@@ -5,26 +5,19 @@
 #include <lv2/midi/midi.h>
 #include <lv2/urid/urid.h>
 
-#include <cstring>
 #include <new>
 
 #include "lv2/bundle_layout.h"
+#include "lv2/feature_data.h"
 #include "lv2/lv2_synth_plugin.h"
 
 namespace {
 
 Lv2SynthPlugin* instrumentOf(LV2_Handle handle) { return static_cast<Lv2SynthPlugin*>(handle); }
 
-const LV2_URID_Map* uridMap(const LV2_Feature* const* features) {
-  for (; features && *features; ++features) {
-    if (std::strcmp((*features)->URI, LV2_URID__map) == 0) return static_cast<const LV2_URID_Map*>((*features)->data);
-  }
-  return nullptr;
-}
-
 /// A host without urid:map (the one feature the Turtle requires) gets no instance.
 LV2_Handle instantiate(const LV2_Descriptor*, double sampleRate, const char*, const LV2_Feature* const* features) {
-  const LV2_URID_Map* map = uridMap(features);
+  const auto* map = static_cast<const LV2_URID_Map*>(featureData(features, LV2_URID__map));
   if (!map || !map->map) return nullptr;
   try {
     return new (std::nothrow) Lv2SynthPlugin(sampleRate, map->map(map->handle, LV2_MIDI__MidiEvent));

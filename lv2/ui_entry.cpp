@@ -13,19 +13,13 @@
 
 #include "editor/scene_geometry.h"
 #include "lv2/bundle_layout.h"
+#include "lv2/feature_data.h"
 #include "lv2/lv2_synth_ui.h"
 #include "platform/window_system.h"
 
 namespace {
 
 Lv2SynthUi* editorOf(LV2UI_Handle handle) { return static_cast<Lv2SynthUi*>(handle); }
-
-const void* featureData(const LV2_Feature* const* features, const char* uri) {
-  for (; features && *features; ++features) {
-    if (std::strcmp((*features)->URI, uri) == 0) return (*features)->data;
-  }
-  return nullptr;
-}
 
 // The title a host may offer for a window of the editor's own.
 std::string windowTitle(const LV2_Feature* const* features) {
