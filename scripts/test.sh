@@ -57,6 +57,7 @@ stage_selftest() {
   scratch=$(mktemp -d)
   check "a build folder without tests fails the run with a clear line" empty_build_fails "$scratch"
   rm -rf "$scratch"
+  check "every relative link in the Markdown pages resolves" bash scripts/check-links.sh
 }
 
 stage_linux() {
