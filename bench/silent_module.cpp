@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "host/effect_base_x.h"
+#include "vst2/interface/effect_base_x.h"
 
 namespace {
 

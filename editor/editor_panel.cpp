@@ -4,7 +4,7 @@
 #include "editor/editor_window.h"
 #include "editor/panel_pixels.h"
 #include "editor/scene_geometry.h"
-#include "host/module_instance.h"
+#include "platform/module_instance.h"
 
 namespace {
 

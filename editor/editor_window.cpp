@@ -4,7 +4,7 @@
 #include "editor/gl_scene.h"
 #include "editor/mouse_editing.h"
 #include "editor/scene_renderer.h"
-#include "host/module_instance.h"
+#include "platform/module_instance.h"
 
 const char* const kEditorClassName = "quorlinClass";
 

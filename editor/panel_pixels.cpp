@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "host/module_instance.h"
+#include "platform/module_instance.h"
 #include "platform/module_resource.h"
 
 uint8_t* panelPixels = nullptr;

@@ -28,7 +28,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/vst2_abi.h"
+#include "vst2/interface/vst2_abi.h"
 
 enum class HostOperation : uint8_t {
   dispatch = 0,      // opcode, index, value, text or buffer, opt

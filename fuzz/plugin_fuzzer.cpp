@@ -5,7 +5,7 @@
 #include <string>
 
 #include "host_operations.h"
-#include "instrument/synth_plugin.h"
+#include "vst2/instrument/synth_plugin.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SynthPlugin* plugin = nullptr;

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "engine/factory_sounds.h"
-#include "instrument/synth_plugin.h"
 #include "tools/files/preset_file.h"
 #include "tools/system/tool_error.h"
+#include "vst2/instrument/synth_plugin.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <random>
 #include <vector>
 
-#include "instrument/synth_plugin.h"
+#include "vst2/instrument/synth_plugin.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include <memory>
 
-#include "editor/gl_editor.h"
-#include "instrument/synth_plugin.h"
+#include "vst2/editor/gl_editor.h"
+#include "vst2/instrument/synth_plugin.h"
 #include "x_session.h"
 
 // The host window's place on the screen: far enough from the edges that a

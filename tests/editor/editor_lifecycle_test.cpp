@@ -5,7 +5,7 @@
 #include "editor/editor_tables.h"
 #include "editor/panel_pixels.h"
 #include "editor_fixture.h"
-#include "host/module_instance.h"
+#include "platform/module_instance.h"
 #include "platform/window_system.h"
 #include "scene_projection.h"
 

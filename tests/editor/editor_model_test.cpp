@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "editor/editor_tables.h"
-#include "editor/gl_editor.h"
 #include "editor/knob_model.h"
 #include "editor/mouse_editing.h"
-#include "host/module_instance.h"
-#include "instrument/synth_plugin.h"
+#include "platform/module_instance.h"
 #include "platform/module_resource.h"
 #include "scene_projection.h"
+#include "vst2/editor/gl_editor.h"
+#include "vst2/instrument/synth_plugin.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "host/vst2_abi.h"
 #include "tools/hosting/vst2/module_library.h"
+#include "vst2/interface/vst2_abi.h"
 
 /// The module under test, loaded once for the whole test program.
 const ModuleLibrary& quorlinModule();

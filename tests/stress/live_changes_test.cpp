@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "host_operations.h"
-#include "instrument/synth_plugin.h"
 #include "live_values.h"
 #include "test_song.h"
+#include "vst2/instrument/synth_plugin.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // deterministic streams: step by step, a different value for every index.
 #pragma once
 
-#include "editor/sound_settings.h"
+#include "vst2/editor/sound_settings.h"
 
 /// What a knob released at one of its 241 whole-degree angles sends:
 /// (120 - angle) * 0.00416, 0 to 0.9984. Knobs in knob order.

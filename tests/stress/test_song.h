@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "host/vst2_abi.h"
+#include "vst2/interface/vst2_abi.h"
 
 constexpr int kSongBlockFrames = 512;
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "preset_bytes.h"
-#include "host/vst2_abi.h"
 #include "tools/files/preset_file.h"
+#include "vst2/interface/vst2_abi.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include <string>
 #include <thread>
 
-#include "host/vst2_abi.h"
+#include "vst2/interface/vst2_abi.h"
 
 #ifdef _WIN32
 #define PROBE_EXPORT extern "C" __declspec(dllexport)

@@ -1,6 +1,6 @@
 // A module whose entry point refuses to create an instance, as a plug-in does
 // when it cannot start: main answers null.
-#include "host/vst2_abi.h"
+#include "vst2/interface/vst2_abi.h"
 
 #ifdef _WIN32
 #define MODULE_EXPORT extern "C" __declspec(dllexport)

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "host/vst2_abi.h"
+#include "vst2/interface/vst2_abi.h"
 
 // The host's VST version as audioMasterVersion reports it.
 constexpr VstIntPtr kHostVstVersion = 2400;

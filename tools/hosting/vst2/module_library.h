@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/vst2_abi.h"
+#include "vst2/interface/vst2_abi.h"
 
 class ModuleLibrary {
  public:

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "host/vst2_abi.h"
 #include "tools/files/preset_file.h"
+#include "vst2/interface/vst2_abi.h"
 
 // Loads a preset read from `path`, the way a host loads one: a program goes
 // into the current program, a bank into every program. Values are set and the

@@ -26,10 +26,10 @@
 #include <string>
 #include <vector>
 
-#include "host/vst2_abi.h"
 #include "tools/hosting/instrument.h"
 #include "tools/hosting/vst2/module_library.h"
 #include "tools/hosting/vst2/vst_event_list.h"
+#include "vst2/interface/vst2_abi.h"
 
 class Vst2Instrument : public Instrument {
  public:

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/vst2_abi.h"
 #include "tools/files/midi_schedule.h"
+#include "vst2/interface/vst2_abi.h"
 
 class VstEventList {
  public:

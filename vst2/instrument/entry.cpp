@@ -1,0 +1,53 @@
+// The module's entry points: what the loader and the host call first.
+#include <new>
+
+#include "platform/module_instance.h"
+#include "vst2/instrument/synth_plugin.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace {
+
+AEffect* createInstance(audioMasterCallback host) {
+  // A host that does not answer to its version is not a VST 2 host.
+  if (!host || host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
+  try {
+    SynthPlugin* plugin = new (std::nothrow) SynthPlugin(host);
+    return plugin ? plugin->record() : nullptr;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+}  // namespace
+
+#ifdef _WIN32
+#define QUORLIN_EXPORT extern "C" __declspec(dllexport)
+#else
+#define QUORLIN_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+/// The name current hosts look up first.
+QUORLIN_EXPORT AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback host) { return createInstance(host); }
+
+#ifdef _WIN32
+// "main" is exported through quorlin.def: C++ reserves the name for programs.
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD, LPVOID) {
+  moduleInstance = instance;
+  return TRUE;
+}
+#else
+// "main", the name every VST 2 host knows, as an alias of the same function:
+// C++ reserves the name for programs, so it is given to the linker directly.
+QUORLIN_EXPORT AEffect* vstMainAlias(audioMasterCallback host) __asm__("main")
+    __attribute__((alias("VSTPluginMain")));
+
+__attribute__((constructor)) static void rememberModule() {
+  Dl_info info;
+  if (dladdr(reinterpret_cast<void*>(&rememberModule), &info)) moduleInstance = info.dli_fbase;
+}
+#endif
