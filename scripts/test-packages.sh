@@ -45,7 +45,8 @@ lib/lxvst/quorlin-factory.fxb
 lib/lxvst/quorlin.so
 share/doc/quorlin/README.md
 share/doc/quorlin/demo.mid
-share/doc/quorlin/demo.txt")
+share/doc/quorlin/demo.txt
+$(cd docs && find . -type f | sed 's|^\./|share/doc/quorlin/docs/|')")
 
 install_root="$scratch/root"
 dpkg -x "$deb" "$install_root" 2>"$scratch/dpkg.log"
