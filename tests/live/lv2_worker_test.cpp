@@ -25,14 +25,15 @@ struct EchoPlugin {
   }
 };
 
+// Counted as worked once its response is on its way: a test that sees the
+// work done finds the response there to be handed back.
 LV2_Worker_Status work(LV2_Handle handle, LV2_Worker_Respond_Function respond, LV2_Worker_Respond_Handle to,
                        uint32_t size, const void* data) {
   auto& plugin = *static_cast<EchoPlugin*>(handle);
-  {
-    const std::lock_guard<std::mutex> lock(plugin.mutex);
-    plugin.workThreads.push_back(std::this_thread::get_id());
-  }
-  return respond(to, size, data);
+  const LV2_Worker_Status status = respond(to, size, data);
+  const std::lock_guard<std::mutex> lock(plugin.mutex);
+  plugin.workThreads.push_back(std::this_thread::get_id());
+  return status;
 }
 
 LV2_Worker_Status workResponse(LV2_Handle handle, uint32_t size, const void* data) {
