@@ -11,12 +11,21 @@
 use_build_wine() {
   local build=$1
   export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  [ -f "$WINEPREFIX/system.reg" ] && return 0
+  # Marked complete only once wineboot has finished: a run stopped while it
+  # worked (Ctrl-C, a time limit) leaves a prefix without the mark, which the
+  # next run makes anew instead of trusting.
+  local complete="$WINEPREFIX/.quorlin-prefix-complete"
+  [ -f "$complete" ] && return 0
   mkdir -p "$build"
   # Tests started in parallel would otherwise each begin the same prefix.
   if ! (
     flock 9
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then WINEARCH=win64 wineboot -i && wineserver -w; fi
+    [ -f "$complete" ] && exit 0
+    if [ -d "$WINEPREFIX" ]; then
+      wineserver -k
+      rm -rf "$WINEPREFIX"
+    fi
+    WINEARCH=win64 wineboot -i && wineserver -w && touch "$complete"
   ) 9>"$build/wineprefix.lock" >"$build/wineboot.log" 2>&1; then
     echo "wine-prefix: making the Wine prefix $WINEPREFIX failed; see $build/wineboot.log" >&2
     return 1
