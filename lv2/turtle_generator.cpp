@@ -66,8 +66,8 @@ std::string instrument() {
   text += "\tdoap:name \"Quorlin\" ;\n";
   text += "\trdfs:comment \"A small polyphonic synthesizer: eight voices of square, sawtooth or triangle through a "
           "resonant low-pass filter and a linear envelope.\" ;\n";
-  text += "\tlv2:minorVersion " + std::to_string(QUORLIN_VERSION_MINOR) + " ;\n";
-  text += "\tlv2:microVersion " + std::to_string(QUORLIN_VERSION_MICRO) + " ;\n";
+  text += "\tlv2:minorVersion " + std::to_string(QUORLIN_LV2_MINOR_VERSION) + " ;\n";
+  text += "\tlv2:microVersion " + std::to_string(QUORLIN_LV2_MICRO_VERSION) + " ;\n";
   text += "\tlv2:requiredFeature urid:map ;\n\tlv2:optionalFeature lv2:hardRTCapable ;\n";
   text += "\tui:ui " + uri(kEditorUri) + " ;\n";
   text += "\tlv2:port [\n\t\ta lv2:InputPort , atom:AtomPort ;\n\t\tatom:bufferType atom:Sequence ;\n"

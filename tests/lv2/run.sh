@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The LV2 bundle in LV2's own tools and in real hosts, on an X server and a
 # JACK server (dummy backend) of the script's own:
-#   bundle  lv2_validate passes on every Turtle file; lilv finds one
+#   bundle  lv2_validate passes on every Turtle file, whose minor version is
+#           a release's (even, not zero); lilv finds one
 #           instrument with a MIDI input, two audio outputs, eight 0-to-1
 #           controls whose defaults are the VST 2 module's default program,
 #           and the factory bank's sounds as presets; lv2bench runs it; its
@@ -88,6 +89,10 @@ assert all(float(p["Minimum"]) == 0 and float(p["Maximum"]) == 1 for p in ports[
 assert len(defaults) == len(vst2) and all(abs(d - v) < 5e-7 for d, v in zip(defaults, vst2))  # six decimals
 assert presets == factory and len(presets) >= 4
 PYTHON
+  # LV2 takes a minor version of zero, or an odd one, for a development version.
+  check "the bundle says it is a release: its lv2:minorVersion is even and not zero" "$work/version.log" \
+    bash -c "sordi '$build/quorlin.lv2/quorlin.ttl' | grep -o 'lv2core#minorVersion> \"[0-9]*' |
+             awk -F'\"' '{ minor = \$2 } END { print \"minor version\", minor; exit !(minor > 0 && minor % 2 == 0) }'"
   check "lv2bench runs the instrument" "$work/lv2bench.log" bash -c "lv2bench $uri | grep ' $uri\$'"
   exports() { nm -D --defined-only "$build/quorlin.lv2/$1" | awk '{ print $3 }' | tr '\n' ' '; }
   check "the plug-in and UI libraries export their descriptor functions alone" "$work/exports.log" \
