@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -125,6 +126,27 @@ TEST_F(BatchAtScale, AListFromAPipeRendersItsFirstSongBeforeTheProducerEnds) {
   EXPECT_EQ(std::system(command.c_str()), 0);
   EXPECT_TRUE(folder_.exists("seen")) << "the first song was not written while the producer waited";
   EXPECT_TRUE(folder_.exists("second.wav"));
+}
+
+TEST_F(BatchAtScale, AStopRequestEndsABatchWhoseListKeepsItWaiting) {
+  // The list is a named pipe whose writer (the script) gives one song and
+  // then holds it open: SIGTERM once that song is written must end the batch
+  // within a second, as an interruption ends any batch.
+  const std::string list = folder_.file("list");
+  const std::string script = writeList(
+      "stop.sh", "mkfifo " + list + "\nexec 3<>" + list + "\nprintf '%s' '" + songLine("first.wav", 1) + "' >&3\n./" +
+                     QUORLIN_HOST_FILE + " render --quiet --plugin " + PROBE_PLUGIN_FILE + " --batch " + list + " 2>" +
+                     folder_.file("err") + " 3>&- &\ntool=$!\nuntil [ -e " + folder_.file("first.wav") +
+                     " ]; do sleep 0.05; done\nkill -TERM $tool\nstart=$(date +%s%N)\nwait $tool\n" +
+                     "echo $? $((($(date +%s%N) - start) / 1000000)) >" + folder_.file("result") + "\n");
+  ASSERT_EQ(std::system(("sh " + script).c_str()), 0);
+  const Bytes result = folder_.read("result");
+  int status = 0, milliseconds = 0;
+  ASSERT_EQ(std::sscanf(std::string(result.begin(), result.end()).c_str(), "%d %d", &status, &milliseconds), 2);
+  EXPECT_EQ(status, 130);
+  EXPECT_LT(milliseconds, 1000);
+  const Bytes err = folder_.read("err");
+  EXPECT_EQ(std::string(err.begin(), err.end()), "quorlin-host: interrupted after 1 songs; no unfinished file is left\n");
 }
 #endif
 

@@ -1,5 +1,6 @@
 #include "tools/commands/batch_list.h"
 
+#include "tools/commands/interrupt.h"
 #include "tools/system/system_services.h"
 #include "tools/system/tool_error.h"
 
@@ -40,7 +41,7 @@ const std::string& refuseFolder(const std::string& path) {
 }  // namespace
 
 BatchList::BatchList(const std::string& path, const BatchShard& shard)
-    : reader_(refuseFolder(path), "batch list"), shard_(shard) {}
+    : reader_(refuseFolder(path), "batch list", interruptRequested), shard_(shard) {}
 
 bool BatchList::nextRenderText(std::string& text, bool& cut) {
   while (reader_.next(text, cut)) {

@@ -36,7 +36,8 @@ class BatchList {
   BatchList(const std::string& path, const BatchShard& shard);
 
   // The next line of the shard that asks for a render; false at the end of
-  // the list. Throws ToolError (kExitBadInput) when the list cannot be read.
+  // the list, or once a stop is requested (interrupt.h) while the list keeps
+  // it waiting. Throws ToolError (kExitBadInput) when the list cannot be read.
   bool next(BatchLine& line);
   // How many lines are left for next() to give, read to the end.
   int64_t countRemaining();

@@ -1,6 +1,7 @@
 // The few operating-system services the tool needs beyond standard C++.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -33,6 +34,20 @@ FileIdentity identifyFile(const std::string& path);
 inline bool sameFile(const FileIdentity& a, const FileIdentity& b) {
   return a.identified && b.identified && a.volume == b.volume && a.file == b.file;
 }
+
+// A text read as its bytes arrive, through a file descriptor: a file, a
+// named pipe or standard input (kStandardInput).
+constexpr int kStandardInput = 0;
+// Opens `path` for reading without waiting for a named pipe's writer to
+// appear. Returns the descriptor, or -1 with errno set.
+int openForReading(const std::string& path);
+// Waits at most `timeout` for something to read (bytes, or the end): false
+// when nothing came in that time or a signal came first. Windows cannot tell
+// for a pipe and answers true at once; there the read waits.
+bool waitForInput(int descriptor, std::chrono::milliseconds timeout);
+// Reads up to `size` bytes: how many, 0 at the end, or -1 with errno set.
+long readInput(int descriptor, void* buffer, size_t size);
+void closeInput(int descriptor);
 
 // Cuts an open file back to its first `size` bytes. Returns an empty string,
 // or the system's reason for failing.

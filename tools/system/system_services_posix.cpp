@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -57,6 +58,31 @@ FileIdentity identifyFile(const std::string& path) {
   identity.file = static_cast<uint64_t>(status.st_ino);
   return identity;
 }
+
+int openForReading(const std::string& path) {
+  // Not blocking while it opens: a named pipe opens before its writer comes.
+  // Blocking again afterwards, but read only once waitForInput says so.
+  const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor >= 0) fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+  return descriptor;
+}
+
+bool waitForInput(int descriptor, std::chrono::milliseconds timeout) {
+  pollfd waited{descriptor, POLLIN, 0};
+  const int ready = poll(&waited, 1, static_cast<int>(timeout.count()));
+  // A failure other than a signal is for the read to report.
+  return ready > 0 || (ready < 0 && errno != EINTR);
+}
+
+long readInput(int descriptor, void* buffer, size_t size) {
+  ssize_t got = 0;
+  do {
+    got = read(descriptor, buffer, size);
+  } while (got < 0 && errno == EINTR);
+  return static_cast<long>(got);
+}
+
+void closeInput(int descriptor) { close(descriptor); }
 
 void onConsoleClose(void (*)()) {}
 

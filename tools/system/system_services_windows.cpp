@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -106,6 +107,16 @@ FileIdentity identifyFile(const std::string& path) {
   CloseHandle(handle);
   return identity;
 }
+
+int openForReading(const std::string& path) { return _open(path.c_str(), _O_RDONLY | _O_BINARY); }
+
+bool waitForInput(int, std::chrono::milliseconds) { return true; }
+
+long readInput(int descriptor, void* buffer, size_t size) {
+  return _read(descriptor, buffer, static_cast<unsigned>(size > INT_MAX ? INT_MAX : size));
+}
+
+void closeInput(int descriptor) { _close(descriptor); }
 
 std::string systemErrorText(unsigned long code) {
   char* text = nullptr;
