@@ -13,7 +13,7 @@ packages_for() {
     bench)   echo "libbenchmark-dev amsynth time" ;;
     package) echo "dpkg-dev" ;;
     lv2)     echo "synthv1-lv2 ardour-lv2-plugins lv2-dev sordi lilv-utils jalv jackd2 xvfb xauth libgl1-mesa-dri x11-utils xdotool python3" ;;
-    live)    echo "jackd2" ;;
+    live)    echo "jackd2 pipewire pipewire-bin pipewire-jack python3" ;;
     *) echo "install-deps: unknown group '$1'" >&2; exit 2 ;;
   esac
 }

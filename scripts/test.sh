@@ -67,11 +67,12 @@ stage_linux() {
   check_tests "Linux tests" build -j"$jobs"
 }
 
-# quorlin-host play through JACK servers of its own (the dummy backend).
+# quorlin-host play through servers of its own: jackd's dummy backend and a
+# headless PipeWire.
 stage_live() {
   bash scripts/install-deps.sh live
-  build_targets linux quorlin quorlin-host live_test_clients audio_thread_allocations
-  check "live play over JACK" bash scripts/test-live.sh build
+  build_targets linux quorlin quorlin-host quorlin_lv2 tool_lv2_probe live_test_clients audio_thread_audit
+  check "live play over jackd and PipeWire" bash scripts/test-live.sh build
 }
 
 # The LV2 bundle as LV2's own tools and a plain JACK host see it, and its

@@ -3,10 +3,11 @@
 // physical, as a keyboard's is.
 // "recorder" records INSTRUMENT:out_left and out_right from the cycle the
 // song starts in, frame for frame, into a WAV file as render writes one.
-//   live_test_clients INSTRUMENT SONG.mid OUT.wav TAIL [--period FRAMES@AT] [--stop PID]
-// It records the song and TAIL frames more; --period asks for a new period
-// once AT frames are recorded; --stop sends PID a SIGINT once the song is
-// played and records until INSTRUMENT's outputs go.
+//   live_test_clients INSTRUMENT SONG.mid OUT.wav TAIL [--at FRAMES COMMAND]... [--stop PID]
+// It records the song and TAIL frames more; --at runs the shell command
+// COMMAND (a new period for the server, say) once FRAMES frames are
+// recorded; --stop sends PID a SIGINT once the song is played and records
+// until INSTRUMENT's outputs go, then says how long it heard sound after.
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <signal.h>
@@ -16,8 +17,10 @@
 #include <chrono>
 #include <cstdio>
 #include <stdexcept>
+#include <cstdlib>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tools/files/midi_file.h"
@@ -34,15 +37,14 @@ struct Session {
   size_t nextEvent = 0;
   std::atomic<bool> armed{false};
   std::atomic<int64_t> start{-1};  // the server's frame the song starts on
+  // Frames since the song started, at the start of each client's cycle,
+  // counted by the client: jackd's frame time jumps when the period changes.
+  int64_t playerPosition = 0;
+  int64_t recorderPosition = -1;  // until the recorder's first cycle of the song
   std::vector<float> recording[2];
   std::atomic<int64_t> recorded{0};
   bool untilGone = false;
   std::atomic<bool> gone{false};
-
-  // Frames since the song started, at the start of this cycle.
-  int64_t position(jack_client_t* client) const {
-    return static_cast<int32_t>(jack_last_frame_time(client) - static_cast<jack_nframes_t>(start.load()));
-  }
 };
 
 int playSong(jack_nframes_t frames, void* arg) {
@@ -51,12 +53,13 @@ int playSong(jack_nframes_t frames, void* arg) {
   jack_midi_clear_buffer(buffer);
   if (!session.armed) return 0;
   if (session.start < 0) session.start = jack_last_frame_time(session.clients[0]);
-  const int64_t position = session.position(session.clients[0]);
+  const int64_t position = session.playerPosition;
   for (; session.nextEvent < session.song.size(); ++session.nextEvent) {
     const ScheduledEvent& event = session.song[session.nextEvent];
     if (event.frame >= position + frames) break;
     jack_midi_event_write(buffer, static_cast<jack_nframes_t>(event.frame - position), event.bytes, event.size);
   }
+  session.playerPosition += frames;
   return 0;
 }
 
@@ -67,7 +70,12 @@ int record(jack_nframes_t frames, void* arg) {
     session.gone = true;
     return 0;
   }
-  const int64_t position = session.position(session.clients[1]);
+  if (session.recorderPosition < 0) {
+    session.recorderPosition = static_cast<int32_t>(jack_last_frame_time(session.clients[1]) -
+                                                    static_cast<jack_nframes_t>(session.start.load()));
+  }
+  const int64_t position = session.recorderPosition;
+  session.recorderPosition += frames;
   const int64_t length = static_cast<int64_t>(session.recording[0].size());
   for (int channel = 0; channel < 2; ++channel) {
     const auto* input = static_cast<const float*>(jack_port_get_buffer(session.inputs[channel], frames));
@@ -89,11 +97,18 @@ void waitFor(const char* what, Condition done) {
 
 int run(int argc, char** argv) {
   if (argc < 5) throw std::runtime_error("usage: live_test_clients INSTRUMENT SONG.mid OUT.wav TAIL [options]");
-  unsigned long newPeriod = 0, changeAt = 0;
+  std::vector<std::pair<int64_t, std::string>> commands;  // in the order they come
   pid_t stopPid = 0;
-  for (int i = 5; i + 1 < argc; i += 2) {
-    if (std::string(argv[i]) == "--period") std::sscanf(argv[i + 1], "%lu@%lu", &newPeriod, &changeAt);
-    if (std::string(argv[i]) == "--stop") stopPid = static_cast<pid_t>(std::stol(argv[i + 1]));
+  for (int i = 5; i < argc; ++i) {
+    const std::string option = argv[i];
+    if (option == "--at" && i + 2 < argc) {
+      commands.emplace_back(std::stol(argv[i + 1]), argv[i + 2]);
+      i += 2;
+    } else if (option == "--stop" && i + 1 < argc) {
+      stopPid = static_cast<pid_t>(std::stol(argv[++i]));
+    } else {
+      throw std::runtime_error("unknown option " + option);
+    }
   }
   Session session;
   session.untilGone = stopPid != 0;
@@ -119,14 +134,16 @@ int run(int argc, char** argv) {
   for (int i = 0; i < 2; ++i) jack_connect(session.clients[1], outputs[i].c_str(), jack_port_name(session.inputs[i]));
   waitFor("the instrument to connect the player", [&] { return jack_port_connected(session.midiOut) > 0; });
   session.armed = true;
+  int64_t stoppedAt = -1;
   waitFor("the recording", [&] {
-    if (newPeriod != 0 && session.recorded >= static_cast<int64_t>(changeAt)) {
-      jack_set_buffer_size(session.clients[1], static_cast<jack_nframes_t>(newPeriod));
-      newPeriod = 0;
+    if (!commands.empty() && session.recorded >= commands.front().first) {
+      if (std::system(commands.front().second.c_str()) != 0) throw std::runtime_error(commands.front().second);
+      commands.erase(commands.begin());
     }
     if (stopPid != 0 && session.recorded > schedule.lastFrame) {
       kill(stopPid, SIGINT);
       stopPid = 0;
+      stoppedAt = session.recorded;
     }
     return session.untilGone ? session.gone.load() : session.recorded >= int64_t(session.recording[0].size());
   });
@@ -139,8 +156,12 @@ int run(int argc, char** argv) {
   writer.finish();
   int64_t silent = 0;
   while (silent < frames && channels[0][frames - silent - 1] == 0 && channels[1][frames - silent - 1] == 0) ++silent;
-  std::printf("recorded %lld frames, peak %g, the last %lld silent\n", static_cast<long long>(frames),
+  std::printf("recorded %lld frames, peak %g, the last %lld silent", static_cast<long long>(frames),
               static_cast<double>(writer.peak()), static_cast<long long>(silent));
+  if (stoppedAt >= 0) {
+    std::printf(", sound until %lld frames after the stop", static_cast<long long>(frames - silent - stoppedAt));
+  }
+  std::printf("\n");
   return 0;
 }
 

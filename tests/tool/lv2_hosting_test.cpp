@@ -104,6 +104,24 @@ TEST_F(Lv2Hosting, APresetSavedByARenderSoundsTheSameWhenLoaded) {
   EXPECT_TRUE(folder_.exists("dark.preset.lv2/dark.ttl"));
 }
 
+TEST_F(Lv2Hosting, ThePlugInIsToldTheSizesOfTheSequencesAndBlocksItIsGiven) {
+  // 5000 notes on in the first block and off in the next: more than a
+  // sequence of the usual size holds.
+  TrackBytes notes;
+  for (int i = 0; i < 5000; ++i) notes.event(0, {0x90, static_cast<uint8_t>(i % 128), 100});
+  notes.event(48, {0xB0, 123, 0});
+  const std::string song = folder_.write("many.mid", midiFile(0, 480, {notes.end(480)}));
+  const ToolRun run = runTool(folder_, std::string("render --quiet --plugin ") + LV2_PROBE_BUNDLE + " " + song + " " +
+                                           folder_.file("out.wav"));
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const std::vector<std::string> lines = linesOf(run.err);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+              return line.find("LV2 probe: note on ") == 0;
+            }),
+            5000);
+  for (const std::string& line : lines) EXPECT_EQ(line.find("LV2 probe: note on "), 0u) << line;
+}
+
 TEST_F(Lv2Hosting, WhatItCannotHostIsRefusedInOneLineWithNoOutput) {
   const std::string synthv1 = " --plugin " + kSynthv1 + " ";
   const struct {

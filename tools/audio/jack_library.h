@@ -11,7 +11,7 @@
 #define QUORLIN_JACK_FUNCTIONS(X)                                                                 \
   X(client_open) X(client_close) X(get_client_name) X(activate) X(deactivate) X(get_sample_rate)  \
   X(get_buffer_size) X(cpu_load) X(set_process_callback) X(set_buffer_size_callback)              \
-  X(set_sample_rate_callback) X(set_xrun_callback) X(on_info_shutdown)                            \
+  X(set_sample_rate_callback) X(set_xrun_callback) X(on_shutdown) X(on_info_shutdown)             \
   X(set_port_registration_callback) X(set_error_function) X(set_info_function) X(port_register)   \
   X(port_get_buffer) X(port_name) X(port_by_name) X(port_connected_to) X(get_ports) X(connect)    \
   X(free) X(midi_get_event_count) X(midi_event_get)

@@ -13,8 +13,10 @@ namespace {
 
 // At most two outputs are played: the first two, or the only one.
 constexpr int kMaxPlayedOutputs = 2;
-// How long the ending may wait for its two periods before it stops anyway.
-constexpr std::chrono::seconds kLongestEnding(1);
+// The longest tail after a stop, in seconds; the main thread waits a little
+// longer for the audio thread to render it before it stops anyway.
+constexpr int kLongestTailSeconds = 2;
+constexpr std::chrono::milliseconds kLongestEnding(kLongestTailSeconds * 1000 + 500);
 constexpr std::chrono::milliseconds kEndingPoll(2);
 
 const char* const kAudioThreadName = "quorlin audio";
@@ -24,10 +26,18 @@ ScheduledEvent silentNoteOff() { return channelMessage(kNoteOff, 0, 0); }
 
 }  // namespace
 
+SessionSettings LivePlayer::liveSettings(SessionSettings settings, const JackClient& client) {
+  settings.sampleRate = client.sampleRate();
+  settings.blockSize = kLargestBlock;
+  settings.usualBlockSize = std::min(client.periodFrames(), kLargestBlock);
+  settings.mostEvents = kEventsPerPeriod;
+  return settings;
+}
+
 LivePlayer::LivePlayer(JackClient& client, Instrument& instrument, int channel)
     : client_(client), instrument_(instrument), channel_(channel) {
   sampleRate_ = client_.sampleRate();
-  blockSize_ = client_.periodFrames();
+  periodFrames_ = client_.periodFrames();
   midiInput_ = client_.registerPort("midi_in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
   if (instrument_.outputCount() == 1) {
     outputs_.push_back(client_.registerPort("out", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput));
@@ -68,6 +78,8 @@ void LivePlayer::listen() {
         return 0;
       },
       this);
+  // jackd calls the one, PipeWire's JACK library the other.
+  jack.on_shutdown(handle, [](void* self) { static_cast<LivePlayer*>(self)->serverGone_.store(true); }, this);
   jack.on_info_shutdown(
       handle, [](jack_status_t, const char*, void* self) { static_cast<LivePlayer*>(self)->serverGone_.store(true); },
       this);
@@ -79,15 +91,15 @@ void LivePlayer::listen() {
       this);
 }
 
-// Starts the instrument, then uses every event place once and renders a
-// block: an instrument that sizes its buffers on first use does it here, not
-// on the audio thread.
+// Starts the instrument, then uses every event place once and renders its
+// largest block: an instrument that sizes its buffers on first use does it
+// here, not on the audio thread.
 void LivePlayer::startInstrument() {
-  instrument_.prepareForLive(kEventsPerPeriod);
+  instrument_.prepareForLive();
   instrument_.start();
   const std::vector<ScheduledEvent> events(kEventsPerPeriod, silentNoteOff());
   instrument_.sendEvents(events.data(), events.data() + events.size(), 0);
-  instrument_.process(blockSize_);
+  instrument_.process(kLargestBlock);
 }
 
 LivePlayer::~LivePlayer() {
@@ -126,10 +138,16 @@ int LivePlayer::process(int32_t frames) {
   }
   render(outputs, frames);
   events_.clear();
-  if (ending == kEndAsked) ending_.store(kReleasing, std::memory_order_release);
-  if (ending == kReleasing) ending_.store(kEnded, std::memory_order_release);
+  if (ending != kPlaying) followTail(outputs, frames);
   gate_.leave();
   return 0;
+}
+
+void LivePlayer::followTail(float* const* outputs, int32_t frames) {
+  quietTail_.take(outputs, static_cast<int>(outputs_.size()), frames);
+  tailFrames_ += frames;
+  const bool over = quietTail_.complete() || tailFrames_ >= longestTail_;
+  ending_.store(over ? kEnded : kReleasing, std::memory_order_release);
 }
 
 void LivePlayer::takeMidi(void* buffer, int32_t periodFrames, bool onTime) {
@@ -146,7 +164,7 @@ void LivePlayer::takeMidi(void* buffer, int32_t periodFrames, bool onTime) {
 }
 
 void LivePlayer::render(float* const* outputs, int32_t frames) {
-  events_.split(frames, blockSize_,
+  events_.split(frames, kLargestBlock,
                 [&](int32_t blockStart, int32_t blockFrames, const ScheduledEvent* first, const ScheduledEvent* last) {
                   if (first != last) instrument_.sendEvents(first, last, blockStart);
                   for (const ScheduledEvent* event = first; event != last; ++event) heldNotes_.follow(*event);
@@ -158,22 +176,29 @@ void LivePlayer::render(float* const* outputs, int32_t frames) {
                 });
 }
 
-bool LivePlayer::followServerTiming() {
-  if (!timingChanged_.exchange(false) || serverGone()) return false;
+LivePlayer::ServerChange LivePlayer::followServer() {
+  if (!timingChanged_.exchange(false) || serverGone()) return ServerChange::kNothing;
   const int32_t rate = client_.sampleRate();
   const int32_t period = client_.periodFrames();
-  if (rate == sampleRate_ && period == blockSize_) return false;
-  gate_.close();
-  instrument_.stop();
-  instrument_.setTiming(rate, period);
-  instrument_.start();
-  sampleRate_ = rate;
-  blockSize_ = period;
-  gate_.open();
-  return true;
+  if (rate != sampleRate_) {
+    gate_.close();
+    instrument_.stop();
+    instrument_.changeSampleRate(rate);
+    instrument_.start();
+    sampleRate_ = rate;
+    periodFrames_ = period;
+    gate_.open();
+    return ServerChange::kRate;
+  }
+  if (period == periodFrames_) return ServerChange::kNothing;
+  periodFrames_ = period;
+  return ServerChange::kPeriod;
 }
 
 void LivePlayer::finish() {
+  quietTail_ = QuietTail(sampleRate_);
+  tailFrames_ = 0;
+  longestTail_ = int64_t{kLongestTailSeconds} * sampleRate_;
   ending_.store(kEndAsked, std::memory_order_release);
   const auto deadline = std::chrono::steady_clock::now() + kLongestEnding;
   while (ending_.load(std::memory_order_acquire) != kEnded && !serverGone() &&

@@ -41,18 +41,26 @@ std::unique_ptr<EditorWindow> openEditor(Instrument& instrument, const PlayOptio
   }
 }
 
+// What the plug-in logged on the audio thread, printed here.
+void printLogMessages(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) std::fprintf(stderr, "%s\n", line.c_str());
+}
+
 // Runs until a stop request or the editor's window closing; throws ToolError
 // (kExitNoAudio) when the server goes away.
-void playUntilStopped(JackClient& client, LivePlayer& player, const PlayedPorts& ports, const PlayOptions& options,
-                      std::unique_ptr<EditorWindow>& editor) {
+void playUntilStopped(JackClient& client, LivePlayer& player, Instrument& instrument, const PlayedPorts& ports,
+                      const PlayOptions& options, std::unique_ptr<EditorWindow>& editor) {
   LiveStatus status(standardErrorIsTerminal());
   while (!interruptRequested() && (!editor || editor->idle())) {
+    const std::vector<std::string> messages = instrument.takeLogMessages();
+    if (!messages.empty()) status.clear();
+    printLogMessages(messages);
     if (player.serverGone()) {
       status.clear();
       editor.reset();
       throw ToolError(kExitNoAudio, "the JACK server went away");
     }
-    if (player.followServerTiming()) {
+    if (player.followServer() != LivePlayer::ServerChange::kNothing) {
       status.clear();
       std::printf("  the server now runs at %d Hz, %d frames a period\n", player.sampleRate(), player.periodFrames());
       std::fflush(stdout);
@@ -80,10 +88,7 @@ int playCommand(const Arguments& args) {
   const std::string pluginName = options.pluginName.empty() ? defaultPluginName() : options.pluginName;
   const std::unique_ptr<InstrumentPlugin> plugin = loadInstrumentPlugin(pluginName);
   const std::unique_ptr<Instrument> instrument = plugin->instantiate();
-  SessionSettings session = options.session;
-  session.sampleRate = client.sampleRate();
-  session.blockSize = client.periodFrames();
-  instrument->configure(session);
+  instrument->configure(LivePlayer::liveSettings(options.session, client));
   if (instrument->outputCount() < 1) throw ToolError(kExitBadModule, pluginName + ": the plug-in has no audio outputs");
 
   LivePlayer player(client, *instrument, options.channel);
@@ -94,9 +99,10 @@ int playCommand(const Arguments& args) {
   printLines(connectPorts(client, ports, options.connections));
   std::unique_ptr<EditorWindow> editor = openEditor(*instrument, options, "quorlin-host play: " + pluginName);
 
-  playUntilStopped(client, player, ports, options, editor);
+  playUntilStopped(client, player, *instrument, ports, options, editor);
   editor.reset();
   player.finish();
+  printLogMessages(instrument->takeLogMessages());
   std::printf("quorlin-host: stopped; xruns: %llu, MIDI events dropped: %llu\n",
               static_cast<unsigned long long>(player.xruns()), static_cast<unsigned long long>(player.droppedEvents()));
   return kExitSuccess;

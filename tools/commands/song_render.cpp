@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <optional>
 
-#include "tools/commands/quiet_tail.h"
+#include "tools/hosting/quiet_tail.h"
 #include "tools/commands/interrupt.h"
 #include "tools/files/midi_file.h"
 #include "tools/files/lv2_preset_name.h"
@@ -28,6 +29,17 @@ MidiSchedule loadSchedule(const std::string& path, int32_t sampleRate) {
 int64_t tailFrames(int64_t tailNanoseconds, int32_t sampleRate) {
   constexpr int64_t kNanosecondsPerSecond = 1000000000;
   return (2 * tailNanoseconds * sampleRate + kNanosecondsPerSecond) / (2 * kNanosecondsPerSecond);
+}
+
+// The most events one block of the song brings: room for them is made once.
+int32_t mostEventsInABlock(const MidiSchedule& schedule, int32_t blockSize) {
+  int64_t most = 0, inBlock = 0, block = -1;
+  for (const ScheduledEvent& event : schedule.events) {
+    inBlock = event.frame / blockSize == block ? inBlock + 1 : 1;
+    block = event.frame / blockSize;
+    most = std::max(most, inBlock);
+  }
+  return static_cast<int32_t>(std::min<int64_t>(most, INT32_MAX));
 }
 
 void stopIfRequested(const std::string& outputPath) {
@@ -60,7 +72,9 @@ SongResult renderSong(const SongSettings& song, InstanceGate& instances, const s
   stopIfRequested(song.outputPath);
 
   const InstanceGate::Instance instrument = instances.open();
-  instrument->configure(song.session);
+  SessionSettings session = song.session;
+  session.mostEvents = mostEventsInABlock(schedule, blockSize);
+  instrument->configure(session);
   if (instrument->outputCount() < 1) {
     throw ToolError(kExitBadModule, instances.pluginName() + ": the plug-in has no audio outputs");
   }

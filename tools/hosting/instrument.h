@@ -36,7 +36,15 @@ struct ParameterSetting {
 
 struct SessionSettings {
   int32_t sampleRate = 44100;
+  // The most frames one process call renders: the block length announced to
+  // the plug-in as its largest.
   int32_t blockSize = 512;
+  // The frames most process calls render, where fewer than blockSize (a live
+  // server's period); 0 for blockSize.
+  int32_t usualBlockSize = 0;
+  // The most events one sendEvents call hands over: room for them is made
+  // when the instrument is configured, and announced where a format asks.
+  int32_t mostEvents = 0;
   // Without one, program 0, or with a preset the program the preset left current.
   std::optional<int32_t> program;
   std::vector<ParameterSetting> parameters;
@@ -70,6 +78,13 @@ class Instrument {
 
   // The rate and block size alone, as a host sets them before it asks anything.
   virtual void setTiming(int32_t sampleRate, int32_t blockSize) = 0;
+  // Between stop and start, a live server's new sample rate, taken as
+  // configure took the first: everything else the instrument holds stays
+  // (its state, its parameters, an open editor, which may be opened anew).
+  // The block sizes stay: a server's new period is the host's to split.
+  // Throws ToolError (kExitBadModule) when the plug-in refuses the rate; the
+  // instrument then keeps the old one.
+  virtual void changeSampleRate(int32_t sampleRate) = 0;
   // Everything in `settings`, the preset first; --program and --param then
   // change what it set. Throws ToolError (kExitBadInput) for a program,
   // parameter, value or preset the instrument cannot take, before the
@@ -81,18 +96,22 @@ class Instrument {
   virtual void start() = 0;
   virtual void stop() = 0;
   // Readies it, before start, for a live host's audio thread, which must
-  // not wait: room for `capacity` events now (the host never sends more at
-  // once), and what the plug-in asks to have done in the background done on
-  // a thread of its own, not after its blocks.
-  virtual void prepareForLive(int32_t capacity) = 0;
+  // not wait: what the plug-in asks to have done in the background is done
+  // on a thread of its own, not after its blocks, and what it logs while it
+  // renders waits for takeLogMessages instead of being printed.
+  virtual void prepareForLive() = 0;
   // The events [first, last) for the next process call, each at its frame
-  // minus `blockStart` within the block. Allocates nothing when there are no
-  // more than prepareForLive made room for.
+  // minus `blockStart` within the block: no more than the settings' mostEvents,
+  // for which there is room, so nothing is allocated.
   virtual void sendEvents(const ScheduledEvent* first, const ScheduledEvent* last, int64_t blockStart) = 0;
   // Renders `frames` frames, at most the block size, into outputs().
   virtual void process(int32_t frames) = 0;
   // outputCount() arrays of the block size, written by process.
   virtual float* const* outputs() = 0;
+  // Live: the messages the plug-in logged while it rendered since the last
+  // call, a line each after its name, and a line counting those dropped for
+  // want of room. Called by the main thread, which prints them.
+  virtual std::vector<std::string> takeLogMessages() = 0;
 
   // The plug-in's description; every program's values too when asked for.
   virtual InstrumentDescription describe(bool withProgramValues) = 0;

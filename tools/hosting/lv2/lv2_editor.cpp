@@ -74,50 +74,67 @@ Lv2Editor::Lv2Editor(Lv2Instrument& instrument, HostWindow& window)
     : instrument_(instrument), window_(window), resizeFeature_{this, resize} {
   const Lv2Plugin& plugin = instrument.plugin();
   const std::lock_guard<std::mutex> lock(interfaceThread());
-  const EditorUi ui = chooseEditorUi(plugin);
-  for (const std::string& feature : ui.requiredFeatures) {
+  ui_ = chooseEditorUi(plugin);
+  for (const std::string& feature : ui_.requiredFeatures) {
     if (!offered(feature)) throw uiError(plugin, "its UI requires " + feature + ", which quorlin-host does not give");
   }
-  library_ = dlopen(ui.binary.c_str(), RTLD_NOW | RTLD_LOCAL);
+  library_ = dlopen(ui_.binary.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (library_ == nullptr) throw uiError(plugin, "cannot load its UI: " + std::string(dlerror()));
-  descriptor_ = findDescriptor(library_, ui.uri);
+  descriptor_ = findDescriptor(library_, ui_.uri);
   if (descriptor_ == nullptr) {
     dlclose(library_);
-    throw uiError(plugin, ui.binary + " does not describe the UI " + ui.uri);
+    throw uiError(plugin, ui_.binary + " does not describe the UI " + ui_.uri);
   }
+  try {
+    openUi();
+  } catch (...) {
+    dlclose(library_);
+    throw;
+  }
+  instrument_.setEditor(this);
+}
+
+Lv2Editor::~Lv2Editor() {
+  const std::lock_guard<std::mutex> lock(interfaceThread());
+  instrument_.setEditor(nullptr);
+  closeUi();
+  dlclose(library_);
+}
+
+void Lv2Editor::openUi() {
+  const Lv2Plugin& plugin = instrument_.plugin();
   features_ = {
       {LV2_URID__map, uridMap()},
       {LV2_URID__unmap, uridUnmap()},
-      {LV2_UI__parent, window.parentHandle()},
+      {LV2_UI__parent, window_.parentHandle()},
       {LV2_UI__resize, &resizeFeature_},
       {LV2_UI__idleInterface, nullptr},
-      {LV2_INSTANCE_ACCESS_URI, lilv_instance_get_handle(instrument.lilvInstance())},
+      {LV2_INSTANCE_ACCESS_URI, lilv_instance_get_handle(instrument_.lilvInstance())},
   };
+  featureList_.clear();
   for (const LV2_Feature& feature : features_) featureList_.push_back(&feature);
   featureList_.push_back(nullptr);
   LV2UI_Widget widget = nullptr;
-  handle_ = descriptor_->instantiate(descriptor_, plugin.uri().c_str(), ui.bundle.c_str(), writePort, this,
-                                     &widget, featureList_.data());
-  if (handle_ == nullptr) {
-    dlclose(library_);
-    throw uiError(plugin, "its UI failed to start (its instantiate answered null)");
-  }
+  handle_ = descriptor_->instantiate(descriptor_, plugin.uri().c_str(), ui_.bundle.c_str(), writePort, this, &widget,
+                                     featureList_.data());
+  if (handle_ == nullptr) throw uiError(plugin, "its UI failed to start (its instantiate answered null)");
+  idleInterface_ = nullptr;
   if (descriptor_->extension_data != nullptr) {
     idleInterface_ = static_cast<const LV2UI_Idle_Interface*>(descriptor_->extension_data(LV2_UI__idleInterface));
   }
-  window.fitChild(widget);
+  window_.fitChild(widget);
   shown_.assign(plugin.ports().size(), 0.0f);
   seen_.assign(plugin.ports().size(), false);
   showChanges();
 }
 
-Lv2Editor::~Lv2Editor() {
-  const std::lock_guard<std::mutex> lock(interfaceThread());
-  descriptor_->cleanup(handle_);
-  dlclose(library_);
+void Lv2Editor::closeUi() {
+  if (handle_ != nullptr) descriptor_->cleanup(handle_);
+  handle_ = nullptr;
 }
 
 bool Lv2Editor::idle() {
+  if (handle_ == nullptr) return false;
   showChanges();
   return idleInterface_ == nullptr || idleInterface_->idle(handle_) == 0;
 }
@@ -125,7 +142,8 @@ bool Lv2Editor::idle() {
 void Lv2Editor::showChanges() {
   if (descriptor_->port_event == nullptr) return;
   for (const Lv2Port& port : instrument_.plugin().ports()) {
-    if (port.kind != Lv2PortKind::Control) continue;
+    // The UI knows the value it wrote; what was published is older until a run takes it.
+    if (port.kind != Lv2PortKind::Control || instrument_.waitingRequest(port.index)) continue;
     const float value = instrument_.published(port.index);
     if (seen_[port.index] && std::memcmp(&value, &shown_[port.index], sizeof value) == 0) continue;
     shown_[port.index] = value;

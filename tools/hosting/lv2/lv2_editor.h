@@ -2,9 +2,12 @@
 // embeds one: the UI library is loaded beside the plug-in's, made with
 // ui:parent set to the window, told each control port's value through
 // port_event, and idled through ui:idleInterface. The UI's port writes go to
-// the control inputs, through the instrument's queue. At every idle, each
+// the control inputs, through the instrument's requests. At every idle, each
 // control value that the plug-in's last run left changed since the UI last
-// saw it goes back to the UI (the UI's own writes are not echoed).
+// saw it goes back to the UI: a value the plug-in or the host changed, never
+// the UI's own write, nor an older value while that write waits for a run.
+// When the instrument makes its instance anew (a new sample rate), the UI is
+// made anew on it, in the same window.
 #pragma once
 
 #include <lilv/lilv.h>
@@ -42,6 +45,11 @@ class Lv2Editor : public InstrumentEditor {
 
   bool idle() override;
 
+  // The instrument's, around making its instance anew: the UI goes before the
+  // old instance, and comes back on the new one, told every control value.
+  void closeUi();
+  void openUi();
+
  private:
   static void writePort(LV2UI_Controller controller, uint32_t index, uint32_t size, uint32_t protocol,
                         const void* buffer);
@@ -51,6 +59,7 @@ class Lv2Editor : public InstrumentEditor {
 
   Lv2Instrument& instrument_;
   HostWindow& window_;
+  EditorUi ui_;
   void* library_ = nullptr;
   const LV2UI_Descriptor* descriptor_ = nullptr;
   LV2UI_Handle handle_ = nullptr;

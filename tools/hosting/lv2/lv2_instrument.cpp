@@ -19,10 +19,8 @@
 
 namespace {
 
-// MIDI messages a block takes before the sequence grows (and is connected anew).
-constexpr size_t kMidiEvents = 4096;
-// An atom output's buffer, unless the port asks for more.
-constexpr uint32_t kAtomBytes = 64 * 1024;
+// An atom port's buffer, unless the port or the MIDI events of a block ask for more.
+constexpr int32_t kAtomBytes = 64 * 1024;
 
 using StatePointer = std::unique_ptr<LilvState, decltype(&lilv_state_free)>;
 
@@ -45,18 +43,21 @@ std::string number(float value) {
 }  // namespace
 
 Lv2Instrument::Lv2Instrument(const Lv2Plugin& plugin)
-    : plugin_(plugin), published_(plugin.ports().size()), midi_(kMidiEvents), chunkType_(mapUri(LV2_ATOM__Chunk)) {
+    : plugin_(plugin),
+      log_(plugin.label()),
+      published_(plugin.ports().size()),
+      requests_(plugin.ports().size()),
+      chunkType_(mapUri(LV2_ATOM__Chunk)) {
   const std::vector<Lv2Port>& ports = plugin_.ports();
   controls_.assign(ports.size(), 0.0f);
+  savedValues_.assign(ports.size(), 0.0f);
   audio_.resize(ports.size());
   atoms_.resize(ports.size());
   for (const Lv2Port& port : ports) {
     if (port.kind == Lv2PortKind::Control) controls_[port.index] = startValue(port);
     if (port.midiInput) midiPort_ = port.index;
-    if (port.kind == Lv2PortKind::Atom && !port.midiInput) {
-      atoms_[port.index].assign(std::max(port.minimumSize, kAtomBytes) / sizeof(uint64_t), 0);
-    }
   }
+  timing_.sequenceBytes = sequenceBytes(0);
   publish();
 }
 
@@ -68,37 +69,52 @@ Lv2Instrument::~Lv2Instrument() {
   lilv_instance_free(instance_);
 }
 
+int32_t Lv2Instrument::sequenceBytes(int32_t mostEvents) const {
+  size_t bytes = std::max(static_cast<size_t>(kAtomBytes), MidiSequence::bytesFor(static_cast<size_t>(mostEvents)));
+  for (const Lv2Port& port : plugin_.ports()) {
+    if (port.kind == Lv2PortKind::Atom) bytes = std::max<size_t>(bytes, port.minimumSize);
+  }
+  // Whole 64-bit words, as the buffers are made of them.
+  return static_cast<int32_t>((bytes + sizeof(uint64_t) - 1) / sizeof(uint64_t) * sizeof(uint64_t));
+}
+
 void Lv2Instrument::instantiate(const Lv2Timing& timing) {
-  if (instance_ != nullptr && timing.sampleRate == timing_.sampleRate && timing.blockSize == timing_.blockSize) return;
+  if (instance_ != nullptr && timing.sampleRate == timing_.sampleRate && timing.blockSize == timing_.blockSize &&
+      timing.usualBlockSize == timing_.usualBlockSize && timing.sequenceBytes == timing_.sequenceBytes) {
+    return;
+  }
   // The old instance's state goes to the new one, its control values stay.
+  Lv2Editor* const reopened = instance_ != nullptr ? editor_ : nullptr;
   StatePointer carried(nullptr, lilv_state_free);
   if (instance_ != nullptr) {
     features_->worker().stopThread();
     carried.reset(lilv_state_new_from_instance(plugin_.lilvPlugin(), instance_, uridMap(), nullptr, nullptr, nullptr,
                                                nullptr, portValue, this, LV2_STATE_IS_POD, features_->list()));
-    if (active_) lilv_instance_deactivate(instance_);
-    lilv_instance_free(instance_);
-    instance_ = nullptr;
   }
-  timing_ = timing;
-  timing_.sequenceBytes = static_cast<int32_t>(midi_.capacityBytes());
-  features_ = std::make_unique<Lv2HostFeatures>(plugin_.label(), timing_);
+  auto features = std::make_unique<Lv2HostFeatures>(log_, timing);
+  LilvInstance* made = nullptr;
   const std::string messages = captureStandardError(
-      [this] { instance_ = lilv_plugin_instantiate(plugin_.lilvPlugin(), timing_.sampleRate, features_->list()); });
-  if (instance_ == nullptr) {
+      [&] { made = lilv_plugin_instantiate(plugin_.lilvPlugin(), timing.sampleRate, features->list()); });
+  if (made == nullptr) {
     const std::string reason = firstError(messages);
-    throw ToolError(kExitBadModule, plugin_.name() + ": the plug-in failed to start (its instantiate answered null" +
+    const std::string when = instance_ == nullptr ? "failed to start" : "failed to start again at " +
+                                                                             number(timing.sampleRate) + " Hz";
+    throw ToolError(kExitBadModule, plugin_.name() + ": the plug-in " + when + " (its instantiate answered null" +
                                         (reason.empty() ? ")" : "): " + reason));
   }
   // What the plug-in said while it started is its own business, not an error.
   std::fputs(messages.c_str(), stderr);
-  features_->worker().attach(instance_);
-  for (const Lv2Port& port : plugin_.ports()) {
-    if (port.kind == Lv2PortKind::Audio || port.kind == Lv2PortKind::Cv) {
-      audio_[port.index].assign(static_cast<size_t>(timing_.blockSize), 0.0f);
-    }
+  if (instance_ != nullptr) {
+    // The editor's UI may hold the old instance (instance-access): it goes first.
+    if (reopened != nullptr) reopened->closeUi();
+    if (active_) lilv_instance_deactivate(instance_);
+    lilv_instance_free(instance_);
   }
-  connectPorts();
+  instance_ = made;
+  features_ = std::move(features);
+  timing_ = timing;
+  features_->worker().attach(instance_);
+  connectPorts(timing_);
   if (carried) {
     restore(carried.get());
   } else if (lilv_plugin_has_feature(plugin_.lilvPlugin(), Lv2World::instance().uris().loadDefaultState)) {
@@ -112,6 +128,7 @@ void Lv2Instrument::instantiate(const Lv2Timing& timing) {
     lilv_instance_activate(instance_);
     if (live_) features_->worker().startThread();
   }
+  if (reopened != nullptr) reopened->openUi();
 }
 
 void Lv2Instrument::restore(const LilvState* state) {
@@ -120,28 +137,27 @@ void Lv2Instrument::restore(const LilvState* state) {
   publish();
 }
 
-void Lv2Instrument::applyRequests() {
-  requests_.drain([this](ControlQueue::Change change) { controls_[change.port] = change.value; });
-}
-
 void Lv2Instrument::publish() {
   for (const Lv2Port& port : plugin_.ports()) {
     if (port.kind == Lv2PortKind::Control) published_[port.index].store(controls_[port.index], std::memory_order_relaxed);
   }
 }
 
-void Lv2Instrument::connectPorts() {
+void Lv2Instrument::connectPorts(const Lv2Timing& timing) {
   outputs_.clear();
+  midi_.resize(static_cast<size_t>(timing.sequenceBytes));
   for (const Lv2Port& port : plugin_.ports()) {
     void* buffer = nullptr;
     if (port.kind == Lv2PortKind::Control) {
       buffer = &controls_[port.index];
-    } else if (!audio_[port.index].empty()) {
+    } else if (port.kind == Lv2PortKind::Audio || port.kind == Lv2PortKind::Cv) {
+      audio_[port.index].assign(static_cast<size_t>(timing.blockSize), 0.0f);
       buffer = audio_[port.index].data();
       if (port.kind == Lv2PortKind::Audio && !port.input) outputs_.push_back(audio_[port.index].data());
     } else if (port.midiInput) {
       buffer = midi_.buffer();
-    } else if (!atoms_[port.index].empty()) {
+    } else if (port.kind == Lv2PortKind::Atom) {
+      atoms_[port.index].assign(static_cast<size_t>(timing.sequenceBytes) / sizeof(uint64_t), 0);
       buffer = atoms_[port.index].data();
       if (port.input) {
         // An empty sequence: nothing arrives there.
@@ -158,6 +174,14 @@ void Lv2Instrument::setTiming(int32_t sampleRate, int32_t blockSize) {
   Lv2Timing timing = timing_;
   timing.sampleRate = static_cast<float>(sampleRate);
   timing.blockSize = blockSize;
+  timing.usualBlockSize = blockSize;
+  const std::lock_guard<std::mutex> lock(interfaceThread());
+  instantiate(timing);
+}
+
+void Lv2Instrument::changeSampleRate(int32_t sampleRate) {
+  Lv2Timing timing = timing_;
+  timing.sampleRate = static_cast<float>(sampleRate);
   const std::lock_guard<std::mutex> lock(interfaceThread());
   instantiate(timing);
 }
@@ -193,9 +217,11 @@ void Lv2Instrument::configure(const SessionSettings& settings) {
   const std::lock_guard<std::mutex> lock(interfaceThread());
   // Read (and refused) before the plug-in is told anything.
   const StatePointer preset(settings.preset.empty() ? nullptr : readPreset(plugin_, settings.preset), lilv_state_free);
-  Lv2Timing timing = timing_;
+  Lv2Timing timing;
   timing.sampleRate = static_cast<float>(settings.sampleRate);
   timing.blockSize = settings.blockSize;
+  timing.usualBlockSize = settings.usualBlockSize > 0 ? settings.usualBlockSize : settings.blockSize;
+  timing.sequenceBytes = sequenceBytes(settings.mostEvents);
   instantiate(timing);
   if (preset) restore(preset.get());
   for (const auto& [port, value] : values) controls_[port->index] = value;
@@ -211,32 +237,32 @@ void Lv2Instrument::start() {
 }
 
 void Lv2Instrument::stop() {
+  if (!active_) return;
   const std::lock_guard<std::mutex> lock(interfaceThread());
   features_->worker().stopThread();
   lilv_instance_deactivate(instance_);
   active_ = false;
 }
 
-void Lv2Instrument::prepareForLive(int32_t capacity) {
+void Lv2Instrument::prepareForLive() {
   live_ = true;
-  if (midi_.makeRoom(static_cast<size_t>(capacity)) && instance_ != nullptr) {
-    lilv_instance_connect_port(instance_, midiPort_, midi_.buffer());
-  }
+  log_.deferWhileRendering();
 }
 
 void Lv2Instrument::sendEvents(const ScheduledEvent* first, const ScheduledEvent* last, int64_t blockStart) {
-  if (midi_.makeRoom(static_cast<size_t>(last - first))) {
-    lilv_instance_connect_port(instance_, midiPort_, midi_.buffer());
-  }
   for (const ScheduledEvent* event = first; event != last; ++event) {
-    midi_.append(event->frame - blockStart, event->bytes, event->size);
+    if (!midi_.append(event->frame - blockStart, event->bytes, event->size)) break;
   }
 }
 
 void Lv2Instrument::process(int32_t frames) {
-  applyRequests();
+  const Lv2Log::Rendering rendering(log_);
+  requests_.take([this](uint32_t port, float value) {
+    controls_[port] = value;
+    published_[port].store(value, std::memory_order_relaxed);
+  });
   for (const Lv2Port& port : plugin_.ports()) {
-    if (port.kind != Lv2PortKind::Atom || port.input || atoms_[port.index].empty()) continue;
+    if (port.kind != Lv2PortKind::Atom || port.input || port.midiInput) continue;
     // An output atom's size tells the plug-in how much room there is.
     auto* atom = reinterpret_cast<LV2_Atom*>(atoms_[port.index].data());
     atom->size = static_cast<uint32_t>(atoms_[port.index].size() * sizeof(uint64_t) - sizeof(LV2_Atom));
@@ -251,7 +277,7 @@ void Lv2Instrument::process(int32_t frames) {
 void Lv2Instrument::requestControl(uint32_t index, float value) {
   if (index >= plugin_.ports().size()) return;
   const Lv2Port& port = plugin_.ports()[index];
-  if (port.kind == Lv2PortKind::Control && port.input) requests_.push({index, value});
+  if (port.kind == Lv2PortKind::Control && port.input) requests_.request(index, value);
 }
 
 InstrumentDescription Lv2Instrument::describe(bool) {
@@ -260,10 +286,9 @@ InstrumentDescription Lv2Instrument::describe(bool) {
 }
 
 std::vector<std::pair<std::string, float>> Lv2Instrument::parameterValues() {
-  applyRequests();
   std::vector<std::pair<std::string, float>> values;
   for (const Lv2Port& port : plugin_.ports()) {
-    if (port.kind == Lv2PortKind::Control && port.input) values.emplace_back(port.symbol, controls_[port.index]);
+    if (port.kind == Lv2PortKind::Control && port.input) values.emplace_back(port.symbol, currentValue(port.index));
   }
   return values;
 }
@@ -273,7 +298,6 @@ std::unique_ptr<SavedState> Lv2Instrument::saveState(const std::string& path) {
     throw ToolError(kExitBadInput, "--save " + path + ": .fxp and .fxb presets are VST 2's; an LV2 plug-in's state "
                                    "goes into a preset bundle NAME.preset.lv2");
   }
-  applyRequests();
   const std::lock_guard<std::mutex> lock(interfaceThread());
   instantiate(timing_);
   return savePresetBundle(*this, features_->list(), path);
@@ -299,7 +323,8 @@ const void* Lv2Instrument::portValue(const char* symbol, void* instrument, uint3
   if (port == nullptr) return nullptr;
   *size = sizeof(float);
   *type = mapUri(LV2_ATOM__Float);
-  return &self.controls_[port->index];
+  self.savedValues_[port->index] = self.currentValue(port->index);
+  return &self.savedValues_[port->index];
 }
 
 void Lv2Instrument::setPortValue(const char* symbol, void* instrument, const void* value, uint32_t size,

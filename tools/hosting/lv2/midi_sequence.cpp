@@ -2,7 +2,6 @@
 
 #include <lv2/midi/midi.h>
 
-#include <algorithm>
 #include <cstring>
 
 #include "tools/hosting/lv2/urid_map.h"
@@ -14,21 +13,15 @@ constexpr size_t kEventBytes = sizeof(LV2_Atom_Event) + sizeof(uint64_t);
 
 }  // namespace
 
-MidiSequence::MidiSequence(size_t events)
-    : storage_((sizeof(LV2_Atom_Sequence) + events * kEventBytes) / sizeof(uint64_t)),
-      midiEvent_(mapUri(LV2_MIDI__MidiEvent)),
-      sequenceType_(mapUri(LV2_ATOM__Sequence)) {
-  clear();
+size_t MidiSequence::bytesFor(size_t events) { return sizeof(LV2_Atom_Sequence) + events * kEventBytes; }
+
+MidiSequence::MidiSequence() : midiEvent_(mapUri(LV2_MIDI__MidiEvent)), sequenceType_(mapUri(LV2_ATOM__Sequence)) {
+  resize(bytesFor(0));
 }
 
-size_t MidiSequence::eventCapacity() const { return (capacityBytes() - sizeof(LV2_Atom_Sequence)) / kEventBytes; }
-
-bool MidiSequence::makeRoom(size_t events) {
-  const size_t used = sizeof(LV2_Atom) + sequence()->atom.size;
-  const size_t needed = used + events * kEventBytes;
-  if (needed <= capacityBytes()) return false;
-  storage_.resize(std::max(needed, 2 * static_cast<size_t>(capacityBytes())) / sizeof(uint64_t) + 1);
-  return true;
+void MidiSequence::resize(size_t bytes) {
+  storage_.assign((bytes + sizeof(uint64_t) - 1) / sizeof(uint64_t), 0);
+  clear();
 }
 
 void MidiSequence::clear() {
@@ -39,8 +32,9 @@ void MidiSequence::clear() {
   events->body.pad = 0;
 }
 
-void MidiSequence::append(int64_t frame, const uint8_t* bytes, uint32_t size) {
+bool MidiSequence::append(int64_t frame, const uint8_t* bytes, uint32_t size) {
   LV2_Atom_Sequence* events = sequence();
+  if (sizeof(LV2_Atom) + events->atom.size + kEventBytes > storage_.size() * sizeof(uint64_t)) return false;
   auto* event = reinterpret_cast<LV2_Atom_Event*>(reinterpret_cast<uint8_t*>(&events->body) + events->atom.size);
   event->time.frames = frame;
   event->body.type = midiEvent_;
@@ -49,4 +43,5 @@ void MidiSequence::append(int64_t frame, const uint8_t* bytes, uint32_t size) {
   std::memset(data, 0, sizeof(uint64_t));
   std::memcpy(data, bytes, size);
   events->atom.size += static_cast<uint32_t>(kEventBytes);
+  return true;
 }

@@ -1,5 +1,6 @@
 // The buffer of an LV2 plug-in's MIDI input: an atom sequence holding the
-// events of one block, each stamped with its frame within the block.
+// events of one block, each stamped with its frame within the block. Its
+// size is fixed when the plug-in is made, and told to it as every sequence's.
 #pragma once
 
 #include <lv2/atom/atom.h>
@@ -10,23 +11,20 @@
 
 class MidiSequence {
  public:
-  // Room for `events` three-byte messages.
-  explicit MidiSequence(size_t events);
+  // The bytes a sequence of `events` messages of up to eight bytes takes.
+  static size_t bytesFor(size_t events);
 
-  // What the port is connected to; it moves when the sequence grows.
+  MidiSequence();
+
+  // Gives it room for `bytes` bytes, emptied; what the port is connected to moves.
+  void resize(size_t bytes);
   void* buffer() { return storage_.data(); }
-  uint32_t capacityBytes() const { return static_cast<uint32_t>(storage_.size() * sizeof(uint64_t)); }
-  // The most three-byte messages it holds without growing.
-  size_t eventCapacity() const;
 
-  // Makes room for `events` more messages than it holds now; false when it
-  // had room already (and nothing moved), true when it grew.
-  bool makeRoom(size_t events);
   // Empties the sequence, as a plug-in must find it in a block without MIDI.
   void clear();
   // Appends a message of up to three bytes at `frame`, frames never
-  // decreasing; the room must have been made.
-  void append(int64_t frame, const uint8_t* bytes, uint32_t size);
+  // decreasing; false, and nothing appended, when there is no room left.
+  bool append(int64_t frame, const uint8_t* bytes, uint32_t size);
 
  private:
   LV2_Atom_Sequence* sequence() { return reinterpret_cast<LV2_Atom_Sequence*>(storage_.data()); }

@@ -59,7 +59,7 @@ Vst2Instrument::Vst2Instrument(const ModuleLibrary& module) : modulePath_(module
 }
 
 Vst2Instrument::~Vst2Instrument() {
-  if (running_) stop();
+  stop();
   const std::lock_guard<std::mutex> lock(interfaceThread());
   dispatch(effClose);
 }
@@ -94,6 +94,7 @@ void Vst2Instrument::configure(const SessionSettings& settings) {
   }
   checkParameters(settings.parameters);
   applyTiming(settings.sampleRate, settings.blockSize);
+  events_.reserve(static_cast<size_t>(settings.mostEvents));
   if (withPreset) loadPreset(*effect_, preset, settings.preset);
   // Without a preset, program 0 is selected as a host starts; after one, what
   // it set stays unless the command line changes it.
@@ -109,6 +110,14 @@ void Vst2Instrument::configure(const SessionSettings& settings) {
 void Vst2Instrument::setTiming(int32_t sampleRate, int32_t blockSize) {
   const std::lock_guard<std::mutex> lock(interfaceThread());
   applyTiming(sampleRate, blockSize);
+}
+
+void Vst2Instrument::changeSampleRate(int32_t sampleRate) {
+  const std::lock_guard<std::mutex> lock(interfaceThread());
+  applyTiming(sampleRate, blockSize_);
+  // As configure ends: the current program applied again, so that a plug-in
+  // that reads the rate only then (Quorlin's envelopes) takes the new one.
+  dispatch(effSetProgram, 0, dispatch(effGetProgram));
 }
 
 void Vst2Instrument::applyTiming(int32_t sampleRate, int32_t blockSize) {
@@ -132,6 +141,7 @@ void Vst2Instrument::start() {
 }
 
 void Vst2Instrument::stop() {
+  if (!running_) return;
   const std::lock_guard<std::mutex> lock(interfaceThread());
   dispatch(effMainsChanged, 0, 0);
   running_ = false;

@@ -6,6 +6,8 @@
 //   effMainsChanged(1)                                 (start)
 //   effProcessEvents / processReplacing per block      (sendEvents, process)
 //   effMainsChanged(0)                                 (stop)
+//   effSetSampleRate -> effSetBlockSize -> effSetProgram(current)
+//                                                      (changeSampleRate, stopped)
 //   effClose                                           (destructor)
 //
 // The program is applied a second time after the parameters so that a plug-in
@@ -42,14 +44,17 @@ class Vst2Instrument : public Instrument {
   Vst2Instrument& operator=(const Vst2Instrument&) = delete;
 
   void setTiming(int32_t sampleRate, int32_t blockSize) override;
+  void changeSampleRate(int32_t sampleRate) override;
   void configure(const SessionSettings& settings) override;
   int outputCount() const override { return effect_->numOutputs; }
   void start() override;
   void stop() override;
-  void prepareForLive(int32_t capacity) override { events_.reserve(static_cast<size_t>(capacity)); }
+  void prepareForLive() override {}
   void sendEvents(const ScheduledEvent* first, const ScheduledEvent* last, int64_t blockStart) override;
   void process(int32_t frames) override;
   float* const* outputs() override { return pointers_.data() + inputCount_; }
+  // VST 2 gives a plug-in no log.
+  std::vector<std::string> takeLogMessages() override { return {}; }
   InstrumentDescription describe(bool withProgramValues) override;
   std::vector<std::pair<std::string, float>> parameterValues() override;
   std::unique_ptr<SavedState> saveState(const std::string& path) override;

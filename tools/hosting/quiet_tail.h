@@ -1,6 +1,8 @@
-// Where a render with --tail auto ends: once the output has stayed below
-// -120 dBFS for 100 ms after the last event, or 30 s after it at the latest.
-// Every frame is looked at, so the end is the same whatever the block size.
+// Where an instrument's sound has died away: once its output has stayed
+// below -120 dBFS for 100 ms. A render with --tail auto ends there after its
+// last event (or 30 s after it at the latest), and so does play once it is
+// stopped. Every frame is looked at, so the end is the same whatever the
+// block size; nothing is allocated, so an audio thread may ask.
 #pragma once
 
 #include <cstdint>
