@@ -109,7 +109,7 @@ LivePlayer::~LivePlayer() {
 int LivePlayer::process(int32_t frames) {
   const DenormalGuard flushDenormals;
   // Once, on its first period: a name costs one system call, and shows the
-  // thread in `top -H`, debuggers and the tests' allocation check. (JACK's
+  // thread in `top -H`, debuggers and the tests' audit of it. (JACK's
   // thread-start callback runs on its other threads too.)
   thread_local bool named = false;
   if (!named) {
