@@ -5,6 +5,7 @@
 #include <variant>
 #include <vector>
 
+#include "tools/commands/clap_info.h"
 #include "tools/commands/command_line.h"
 #include "tools/commands/info_json.h"
 #include "tools/commands/lv2_info.h"
@@ -18,13 +19,16 @@ const char* const kInfoUsage = "quorlin-host info [--plugin PATH] [--preset FILE
 
 const char* const kInfoHelp =
     "usage: quorlin-host info [--plugin PATH] [--preset FILE] [--json]\n"
-    "Describes a VST 2 module (identity, flags, programs, parameters and capabilities) or an\n"
-    "LV2 plug-in (URI, ports, features, presets and UIs).\n"
+    "Describes a VST 2 module (identity, flags, programs, parameters and capabilities), an\n"
+    "LV2 plug-in (URI, ports, features, presets and UIs) or a CLAP plug-in (id, parameters,\n"
+    "ports, extensions and factory presets).\n"
     "\n"
-    "  --plugin PATH     the VST 2 module, or the LV2 plug-in's bundle folder or URI\n"
+    "  --plugin PATH     the VST 2 module, the LV2 plug-in's bundle folder or URI, or the CLAP\n"
+    "                    plug-in's FILE.clap, FILE.clap#ID or id\n"
     "                    (default: the Quorlin module beside this program)\n"
     "  --preset FILE     load an .fxp program or .fxb bank first, and show every program's\n"
-    "                    parameter values after it (VST 2)\n"
+    "                    parameter values after it (VST 2); or a preset of the plug-in's\n"
+    "                    format, and show the values it set\n"
     "  --json            the same as one JSON object, for scripts\n"
     "  --help            this text\n";
 
@@ -153,12 +157,18 @@ int infoCommand(const Arguments& args) {
     } else {
       printText(*vst2);
     }
-  } else {
-    const Lv2Description& lv2 = std::get<Lv2Description>(description);
+  } else if (const auto* lv2 = std::get_if<Lv2Description>(&description)) {
     if (json) {
-      std::fputs(describeAsJson(lv2).c_str(), stdout);
+      std::fputs(describeAsJson(*lv2).c_str(), stdout);
     } else {
-      printText(lv2);
+      printText(*lv2);
+    }
+  } else {
+    const ClapDescription& clap = std::get<ClapDescription>(description);
+    if (json) {
+      std::fputs(describeAsJson(clap).c_str(), stdout);
+    } else {
+      printText(clap);
     }
   }
   return kExitSuccess;

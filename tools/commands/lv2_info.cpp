@@ -38,18 +38,6 @@ std::string lines(const std::vector<std::string>& items) {
   return text;
 }
 
-std::string jsonList(const std::vector<std::string>& items, const char* indent) {
-  std::string list;
-  for (const std::string& item : items) list += (list.empty() ? "\n" : ",\n") + std::string(indent) + item;
-  return "[" + list + (list.empty() ? "]" : "\n" + std::string(indent).substr(2) + "]");
-}
-
-std::vector<std::string> quoted(const std::vector<std::string>& texts) {
-  std::vector<std::string> items;
-  for (const std::string& text : texts) items.push_back(jsonString(text));
-  return items;
-}
-
 }  // namespace
 
 void printText(const Lv2Description& plugin) {
@@ -112,8 +100,8 @@ std::string describeAsJson(const Lv2Description& plugin) {
                     ", \"maximum\": " + jsonNumber(port.maximum) + ", \"scalePoints\": [" + pointList + "]}");
   }
   field("ports", jsonList(ports, "    "));
-  field("requiredFeatures", jsonList(quoted(plugin.requiredFeatures), "    "));
-  field("optionalFeatures", jsonList(quoted(plugin.optionalFeatures), "    "));
+  field("requiredFeatures", jsonList(jsonStrings(plugin.requiredFeatures), "    "));
+  field("optionalFeatures", jsonList(jsonStrings(plugin.optionalFeatures), "    "));
   std::vector<std::string> presets;
   for (const Lv2Preset& preset : plugin.presets) {
     presets.push_back("{\"uri\": " + jsonString(preset.uri) + ", \"label\": " + jsonString(preset.label) + "}");
