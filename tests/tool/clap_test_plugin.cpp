@@ -49,7 +49,7 @@ bool refuses(const char* step) {
 
 void logLine(const std::string& line) {
   const char* path = std::getenv("QUORLIN_CLAP_TEST_LOG");
-  if (path == nullptr) return;
+  if (path == nullptr || *path == '\0') return;
   if (std::FILE* log = std::fopen(path, "a")) {
     std::fprintf(log, "%s\n", line.c_str());
     std::fclose(log);
@@ -157,7 +157,8 @@ float mark(Synth& synth, const clap_event_header_t* event) {
 clap_process_status process(const clap_plugin_t* plugin, const clap_process_t* block) {
   Synth& synth = synthOf(plugin);
   logCall(synth, "process " + std::to_string(block->frames_count));
-  if (std::getenv("QUORLIN_CLAP_TEST_MISBEHAVE") != nullptr) {
+  const char* misbehave = std::getenv("QUORLIN_CLAP_TEST_MISBEHAVE");
+  if (misbehave != nullptr && *misbehave != '\0') {
     hostExtension<clap_host_log_t>(synth, CLAP_EXT_LOG)->log(synth.host, CLAP_LOG_INFO, "hello from the audio thread");
     hostExtension<clap_host_params_t>(synth, CLAP_EXT_PARAMS)->rescan(synth.host, CLAP_PARAM_RESCAN_VALUES);
   }
