@@ -1,11 +1,8 @@
 #include "tools/commands/clap_info.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 
-#include "tools/commands/json_text.h"
-#include "tools/commands/song_render.h"
+#include "tools/files/json_text.h"
 
 namespace {
 
@@ -37,43 +34,6 @@ void printNotePorts(const char* heading, const std::vector<ClapNotePort>& ports)
     std::printf("  %3u  %s  %s (prefers %s)\n", port.id, port.name.c_str(), words(port.dialects).c_str(),
                 shown(port.preferred).c_str());
   }
-}
-
-std::string jsonAudioPorts(const std::vector<ClapAudioPort>& ports) {
-  std::vector<std::string> items;
-  for (const ClapAudioPort& port : ports) {
-    items.push_back("{\"id\": " + std::to_string(port.id) + ", \"name\": " + jsonString(port.name) +
-                    ", \"channels\": " + std::to_string(port.channels) + ", \"type\": " + jsonString(port.type) +
-                    ", \"main\": " + (port.main ? "true" : "false") + "}");
-  }
-  return jsonList(items, "    ");
-}
-
-// Texts as a JSON list on one line.
-std::string jsonInline(const std::vector<std::string>& texts) {
-  std::string list;
-  for (const std::string& text : texts) list += (list.empty() ? "" : ", ") + jsonString(text);
-  return "[" + list + "]";
-}
-
-std::string jsonNotePorts(const std::vector<ClapNotePort>& ports) {
-  std::vector<std::string> items;
-  for (const ClapNotePort& port : ports) {
-    items.push_back("{\"id\": " + std::to_string(port.id) + ", \"name\": " + jsonString(port.name) +
-                    ", \"dialects\": " + jsonInline(port.dialects) + ", \"preferred\": " + jsonString(port.preferred) +
-                    "}");
-  }
-  return jsonList(items, "    ");
-}
-
-uint32_t channelsOf(const std::vector<ClapAudioPort>& ports) {
-  uint32_t channels = 0;
-  for (const ClapAudioPort& port : ports) channels += port.channels;
-  return channels;
-}
-
-std::string jsonOptionalNumber(const std::optional<double>& value) {
-  return value && std::isfinite(*value) ? exactNumber(*value) : "null";
 }
 
 }  // namespace
@@ -108,50 +68,4 @@ void printText(const ClapDescription& plugin) {
   std::printf("extensions      %s\n", words(plugin.extensions).c_str());
   std::printf("presets         %zu\n", plugin.presets.size());
   for (const ClapPreset& preset : plugin.presets) std::printf("  %s  (%s)\n", preset.name.c_str(), where(preset).c_str());
-}
-
-std::string describeAsJson(const ClapDescription& plugin) {
-  std::string json = "{\n";
-  const auto field = [&](const std::string& name, const std::string& value, bool last = false) {
-    json += "  " + jsonString(name) + ": " + value + (last ? "\n" : ",\n");
-  };
-  field("module", jsonString(plugin.modulePath));
-  field("modulePlugins", jsonList(jsonStrings(plugin.modulePlugins), "    "));
-  field("id", jsonString(plugin.id));
-  field("name", jsonString(plugin.name));
-  field("vendor", jsonString(plugin.vendor));
-  field("version", jsonString(plugin.version));
-  field("description", jsonString(plugin.description));
-  field("url", jsonString(plugin.url));
-  field("manualUrl", jsonString(plugin.manualUrl));
-  field("supportUrl", jsonString(plugin.supportUrl));
-  field("clapVersion", jsonString(plugin.clapVersion));
-  field("features", jsonList(jsonStrings(plugin.features), "    "));
-  field("audioInputs", jsonAudioPorts(plugin.audioInputs));
-  field("audioOutputs", jsonAudioPorts(plugin.audioOutputs));
-  field("writtenOutputs", std::to_string(std::min<uint32_t>(channelsOf(plugin.audioOutputs), kMaxWrittenChannels)));
-  field("noteInputs", jsonNotePorts(plugin.noteInputs));
-  field("noteOutputs", jsonNotePorts(plugin.noteOutputs));
-  field("notesSentAs", plugin.clapNotes ? "\"clap\"" : "\"midi\"");
-  std::vector<std::string> parameters;
-  for (const ClapParameter& parameter : plugin.parameters) {
-    parameters.push_back("{\"id\": " + std::to_string(parameter.id) + ", \"name\": " + jsonString(parameter.name) +
-                         ", \"module\": " + jsonString(parameter.module) +
-                         ", \"minimum\": " + jsonOptionalNumber(parameter.minimum) +
-                         ", \"default\": " + jsonOptionalNumber(parameter.defaultValue) +
-                         ", \"maximum\": " + jsonOptionalNumber(parameter.maximum) +
-                         ", \"value\": " + jsonOptionalNumber(parameter.value) +
-                         ", \"valueText\": " + jsonString(parameter.valueText) +
-                         ", \"flags\": " + jsonInline(parameter.flags) + "}");
-  }
-  field("parameters", jsonList(parameters, "    "));
-  field("extensions", jsonList(jsonStrings(plugin.extensions), "    "));
-  std::vector<std::string> presets;
-  for (const ClapPreset& preset : plugin.presets) {
-    presets.push_back("{\"name\": " + jsonString(preset.name) + ", \"inModule\": " + (preset.inModule ? "true" : "false") +
-                      ", \"location\": " + jsonString(preset.location) +
-                      ", \"loadKey\": " + (preset.loadKey ? jsonString(*preset.loadKey) : "null") + "}");
-  }
-  field("presets", jsonList(presets, "    "), true);
-  return json + "}\n";
 }

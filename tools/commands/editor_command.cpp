@@ -8,7 +8,7 @@
 
 #include "tools/commands/command_line.h"
 #include "tools/commands/editor_window.h"
-#include "tools/commands/json_text.h"
+#include "tools/files/json_text.h"
 #include "tools/commands/session_options.h"
 #include "tools/hosting/instrument_plugin.h"
 #include "tools/commands/subcommands.h"
