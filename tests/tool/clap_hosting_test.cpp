@@ -167,6 +167,12 @@ TEST_F(ClapHosting, PluginsAreFoundByTheirIdOnClapPath) {
   setEnvironment("CLAP_PATH", folder_.file("elsewhere") + separator + folder_.file("clap"));
   const ToolRun found = render("org.quorlin.test.midi-notes", "");
   const ToolRun missing = render("org.quorlin.test.absent", "", "absent.wav");
+  // Names of a bundle or a module that is not there are no CLAP ids.
+  for (const char* other : {"absent.lv2", "absent.so", "absent.dll"}) {
+    const ToolRun run = render(other, "", "other.wav");
+    EXPECT_NE(run.exitStatus, 0) << other;
+    EXPECT_EQ(run.err.find("CLAP"), std::string::npos) << run.err;
+  }
   setEnvironment("CLAP_PATH", "");
   EXPECT_EQ(found.exitStatus, 0) << found.err;
   EXPECT_EQ(missing.exitStatus, 3);

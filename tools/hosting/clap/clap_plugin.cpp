@@ -36,8 +36,8 @@ std::optional<ClapName> splitName(const std::string& name) {
 }
 
 bool looksLikeId(const std::string& name) {
-  return name.find_first_of("/\\#") == std::string::npos && name.find('.') != std::string::npos &&
-         !endsWith(name, ".so") && !endsWith(name, ".dll") && name.find(':') == std::string::npos;
+  return name.find_first_of("/\\#:") == std::string::npos && name.find('.') != std::string::npos &&
+         !endsWith(name, ".so") && !endsWith(name, ".dll") && !endsWith(name, ".lv2");
 }
 
 }  // namespace

@@ -30,5 +30,6 @@ class ClapPlugin : public InstrumentPlugin {
 
 // Whether `name` names a CLAP plug-in: a file ending in .clap, FILE.clap#ID,
 // or, when no such file exists, a dotted id with no folder in it
-// (com.example.synth) that does not end as a VST 2 module does (.so, .dll).
+// (com.example.synth) that does not end as a VST 2 module or an LV2 bundle
+// does (.so, .dll, .lv2).
 bool namesClapPlugin(const std::string& name);
