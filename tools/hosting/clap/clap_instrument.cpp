@@ -149,33 +149,9 @@ void ClapInstrument::loadPreset(const std::string& preset) {
   }
 }
 
-void ClapInstrument::allocateBuffers(uint32_t frames) {
-  channels_.clear();
-  for (const auto* ports : {&ports_.audioInputs, &ports_.audioOutputs}) {
-    for (const clap_audio_port_info_t& port : *ports) {
-      for (uint32_t channel = 0; channel < port.channel_count; ++channel) channels_.emplace_back(frames, 0.0f);
-    }
-  }
-  channelPointers_.clear();
-  for (std::vector<float>& channel : channels_) channelPointers_.push_back(channel.data());
-  float** next = channelPointers_.data();
-  const auto buffers = [&next](const std::vector<clap_audio_port_info_t>& ports) {
-    std::vector<clap_audio_buffer_t> list;
-    for (const clap_audio_port_info_t& port : ports) {
-      list.push_back(clap_audio_buffer_t{next, nullptr, port.channel_count, 0, 0});
-      next += port.channel_count;
-    }
-    return list;
-  };
-  inputBuffers_ = buffers(ports_.audioInputs);
-  float** firstOutput = next;
-  outputBuffers_ = buffers(ports_.audioOutputs);
-  outputChannels_.assign(firstOutput, channelPointers_.data() + channelPointers_.size());
-}
-
 void ClapInstrument::activate() {
   if (active_) return;
-  allocateBuffers(static_cast<uint32_t>(blockSize_));
+  buffers_.prepare(ports_, static_cast<uint32_t>(blockSize_));
   host_.setActivating(true);
   const bool activated = plugin_->activate(plugin_, sampleRate_, 1, static_cast<uint32_t>(blockSize_));
   host_.setActivating(false);
@@ -236,10 +212,6 @@ void ClapInstrument::sendEvents(const ScheduledEvent* first, const ScheduledEven
   }
 }
 
-void ClapInstrument::silence(int32_t frames) {
-  for (float* channel : outputChannels_) std::fill(channel, channel + frames, 0.0f);
-}
-
 // Live, a restart the main thread asked for: the audio thread's half of it.
 bool ClapInstrument::audioReady() {
   switch (audioState_.load(std::memory_order_acquire)) {
@@ -270,24 +242,24 @@ void ClapInstrument::process(int32_t frames) {
     const ThreadRoles::Rendering rendering(host_.threads());
     if (!audioReady()) {
       events_.clear();
-      silence(frames);
+      buffers_.silence(frames);
       return;
     }
     takeParameters();
     const clap_process_t block = {steadyTime_,
                                   static_cast<uint32_t>(frames),
                                   nullptr,
-                                  inputBuffers_.data(),
-                                  outputBuffers_.data(),
-                                  static_cast<uint32_t>(inputBuffers_.size()),
-                                  static_cast<uint32_t>(outputBuffers_.size()),
+                                  buffers_.inputs(),
+                                  buffers_.outputs(),
+                                  buffers_.inputCount(),
+                                  buffers_.outputCount(),
                                   events_.list(),
                                   ignoredOutputEvents()};
     status = plugin_->process(plugin_, &block);
     steadyTime_ += frames;
     events_.clear();
     if (status == CLAP_PROCESS_ERROR) {
-      silence(frames);
+      buffers_.silence(frames);
       if (live_ && !processFailed_.exchange(true)) {
         host_.log().write(CLAP_LOG_ERROR, "failed to process a block (its process answered CLAP_PROCESS_ERROR); silence played");
       }
