@@ -131,6 +131,7 @@ void ClapInstrument::loadPreset(const std::string& preset) {
       throw ToolError(kExitBadInput, preset + ": a state of the plug-in '" + file.pluginId + "', not of this one '" +
                                          descriptor_.id + "'");
     }
+    if (extensions_.state == nullptr) throw ToolError(kExitBadInput, preset + ": the plug-in keeps no state (no clap.state)");
     if (!loadClapState(plugin_, extensions_.state, file.state)) {
       throw ToolError(kExitBadInput, preset + ": the plug-in refused the state");
     }
