@@ -307,8 +307,12 @@ void ClapInstrument::restart() {
     return;
   }
   int expected = kRunning;
-  if (audioState_.compare_exchange_strong(expected, kStopAsked)) return;
-  if (expected != kStopped) return;
+  if (audioState_.compare_exchange_strong(expected, kStopAsked)) return;  // the audio thread stops first
+  if (expected == kStopAsked) return;  // not yet
+  if (expected != kStopped) {  // failed for good, or restarted already
+    restartWanted_ = false;
+    return;
+  }
   deactivate();
   try {
     activate();
