@@ -30,9 +30,17 @@ const char* const kWindowName = "an X11 window";
 
 template <typename Table>
 const Table* extension(const clap_plugin_t* plugin, const char* id, const char* compatibleId = nullptr) {
+  if (plugin->get_extension == nullptr) return nullptr;
   const void* table = plugin->get_extension(plugin, id);
   if (table == nullptr && compatibleId != nullptr) table = plugin->get_extension(plugin, compatibleId);
   return static_cast<const Table*>(table);
+}
+
+// The functions a host calls in every session; the others it asks for only
+// when it has a use for them.
+bool isComplete(const clap_plugin_t& plugin) {
+  return plugin.init != nullptr && plugin.activate != nullptr && plugin.deactivate != nullptr &&
+         plugin.start_processing != nullptr && plugin.stop_processing != nullptr && plugin.process != nullptr;
 }
 
 std::string labelOf(const ClapModule& module, const clap_plugin_descriptor_t& descriptor) {
@@ -62,7 +70,12 @@ ClapInstrument::ClapInstrument(std::shared_ptr<ClapModule> module, const clap_pl
   if (plugin_ == nullptr) {
     throw InstanceRefused(kExitBadModule, label_ + ": the plug-in refused to start (create_plugin answered null)");
   }
-  if (plugin_->init == nullptr || !plugin_->init(plugin_)) {
+  if (plugin_->destroy == nullptr) throw ToolError(kExitBadModule, label_ + ": not a CLAP plug-in: it has no destroy");
+  if (!isComplete(*plugin_)) {
+    plugin_->destroy(plugin_);
+    throw ToolError(kExitBadModule, label_ + ": not a CLAP plug-in: its clap_plugin lacks a function");
+  }
+  if (!plugin_->init(plugin_)) {
     plugin_->destroy(plugin_);
     throw ToolError(kExitBadModule, label_ + ": the plug-in refused to start (its init answered false)");
   }
@@ -356,7 +369,9 @@ std::unique_ptr<SavedState> ClapInstrument::saveState(const std::string& path) {
 std::optional<std::pair<int, int>> ClapInstrument::editorSize() {
   const std::lock_guard<std::mutex> lock(interfaceThread());
   const clap_plugin_gui_t* gui = extensions_.gui;
-  if (gui == nullptr) throw ToolError(kExitBadModule, label_ + ": the plug-in has no editor");
+  if (gui == nullptr || gui->create == nullptr || gui->destroy == nullptr || gui->set_parent == nullptr) {
+    throw ToolError(kExitBadModule, label_ + ": the plug-in has no editor");
+  }
   if (gui->is_api_supported == nullptr || !gui->is_api_supported(plugin_, kWindowApi, false)) {
     throw ToolError(kExitBadModule, label_ + ": the plug-in's editor does not open in " + std::string(kWindowName) +
                                         " (clap.gui " + kWindowApi + ")");
