@@ -1,5 +1,6 @@
 #include "tools/commands/render_options.h"
 
+#include "engine/sample_rates.h"
 #include "tools/commands/command_line.h"
 #include "tools/commands/session_options.h"
 #include "tools/system/tool_error.h"
@@ -60,8 +61,6 @@ const char* const kBatchLineUsage =
     "IN.mid OUT.wav [--rate HZ] [--block N] [--program P] [--param I=V]... [--preset FILE] "
     "[--save FILE] [--tail SECONDS|auto] [--format F]";
 
-constexpr int64_t kMinRate = 1000;
-constexpr int64_t kMaxRate = 768000;
 constexpr int64_t kMaxBlock = 65536;
 constexpr int64_t kMaxTailSeconds = 3600;
 constexpr int64_t kMaxJobs = 64;
@@ -112,7 +111,7 @@ TailLength parseTail(const std::string& text, const std::string& usage) {
 void applySongOption(SongSettings& song, const std::string& name, const std::string& value, const std::string& usage) {
   if (applySessionOption(song.session, name, value, usage)) return;
   if (name == "--rate") {
-    song.session.sampleRate = static_cast<int32_t>(parseWholeNumber(name, value, kMinRate, kMaxRate, usage));
+    song.session.sampleRate = static_cast<int32_t>(parseWholeNumber(name, value, kLowestSampleRate, kHighestSampleRate, usage));
   } else if (name == "--block") {
     song.session.blockSize = static_cast<int32_t>(parseWholeNumber(name, value, 1, kMaxBlock, usage));
   } else if (name == "--save") {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <optional>
 
+#include "engine/frames_of_seconds.h"
 #include "tools/commands/quiet_tail.h"
 #include "tools/commands/interrupt.h"
 #include "tools/files/midi_file.h"
@@ -22,12 +23,6 @@ MidiSchedule loadSchedule(const std::string& path, int32_t sampleRate) {
   } catch (const MidiFileError& error) {
     throw ToolError(kExitBadInput, path + ": " + error.what());
   }
-}
-
-// round(tail * rate), exactly.
-int64_t tailFrames(int64_t tailNanoseconds, int32_t sampleRate) {
-  constexpr int64_t kNanosecondsPerSecond = 1000000000;
-  return (2 * tailNanoseconds * sampleRate + kNanosecondsPerSecond) / (2 * kNanosecondsPerSecond);
 }
 
 void stopIfRequested(const std::string& outputPath) {
@@ -53,7 +48,7 @@ SongResult renderSong(const SongSettings& song, InstanceGate& instances, const s
   const MidiSchedule schedule = loadSchedule(song.inputPath, rate);
   QuietTail quietTail(rate);
   const int64_t mostFrames =
-      schedule.lastFrame + (song.tail.untilQuiet ? quietTail.longestFrames() : tailFrames(song.tail.nanoseconds, rate));
+      schedule.lastFrame + (song.tail.untilQuiet ? quietTail.longestFrames() : framesOfNanoseconds(song.tail.nanoseconds, rate));
   if (static_cast<uint64_t>(mostFrames) > WavWriter::maxFrames(song.format, kMaxWrittenChannels)) {
     throw ToolError(kExitBadInput, song.inputPath + ": the song is too long for one WAV file at this rate and format");
   }
