@@ -45,8 +45,7 @@ struct Octet {
     return _mm256_movemask_ps(_mm256_andnot_ps(finite, mask)) == 0;
   }
 
-  static F clampedMix(F mix) {
-    mix = _mm256_and_ps(mix, _mm256_cmp_ps(mix, mix, _CMP_ORD_Q));
+  static F clamped(F mix) {
     return _mm256_max_ps(_mm256_min_ps(mix, _mm256_set1_ps(32767.0f)), _mm256_set1_ps(-32768.0f));
   }
 
@@ -81,7 +80,7 @@ struct Octet {
     transpose(r, voice);
     __m256 mix = _mm256_setzero_ps();
     for (int k = 0; k < kLanes; ++k) mix = _mm256_add_ps(mix, voice[k]);
-    mix = clampedMix(mix);
+    mix = clamped(_mm256_and_ps(mix, _mm256_cmp_ps(mix, mix, _CMP_ORD_Q)));
     _mm256_storeu_ps(left, _mm256_mul_ps(_mm256_set1_ps(leftGain), mix));
     _mm256_storeu_ps(right, _mm256_mul_ps(_mm256_set1_ps(rightGain), mix));
   }

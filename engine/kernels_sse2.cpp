@@ -46,10 +46,7 @@ struct Quad {
     const F magnitude = _mm_and_ps(x, _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF)));
     return _mm_movemask_ps(_mm_andnot_ps(_mm_cmplt_ps(magnitude, _mm_set1_ps(INFINITY)), mask)) == 0;
   }
-  static F clampedMix(F mix) {
-    mix = _mm_and_ps(mix, _mm_cmpord_ps(mix, mix));
-    return _mm_max_ps(_mm_min_ps(mix, _mm_set1_ps(32767.0f)), _mm_set1_ps(-32768.0f));
-  }
+  static F clamped(F mix) { return _mm_max_ps(_mm_min_ps(mix, _mm_set1_ps(32767.0f)), _mm_set1_ps(-32768.0f)); }
 };
 
 // Eight lanes: both halves, each operation done on the one, then the other.
@@ -90,7 +87,7 @@ struct Octet {
   static bool allFinite(F x, F mask) {
     return Quad::allFinite(x.half[0], mask.half[0]) && Quad::allFinite(x.half[1], mask.half[1]);
   }
-  static F clampedMix(F mix) { return {{Quad::clampedMix(mix.half[0]), Quad::clampedMix(mix.half[1])}}; }
+  static F clamped(F mix) { return {{Quad::clamped(mix.half[0]), Quad::clamped(mix.half[1])}}; }
   // Four blocks of four lanes by four frames, each transposed.
   static void storeColumns(const F (&rows)[kLanes], float* const* destinations, int32_t offset) {
     for (int h = 0; h < 2; ++h) {

@@ -7,10 +7,16 @@
 // which 0 + (-0) already turned into +0; so the mix of one voice is 0 + its
 // output, clamped as mixDown clamps, times each output's gain.
 //
-// Beyond lane_kernel.h's operations, Ops provides clampedMix(x) (NaN to 0,
-// then the 16-bit range, as mixDown) and storeColumns(rows, destinations,
-// offset): eight rows of eight lanes, one row per frame, stored so that lane
-// k's eight frames land at destinations[k] + offset.
+// mixDown also turns NaN into 0, which a lane cannot give: its level is
+// finite in every steady stage (a step is at most a level over a length of
+// one sample or more), its velocity positive, so its output is NaN only when
+// its filter is, and a filter that runs away has its run redone voice by
+// voice.
+//
+// Beyond lane_kernel.h's operations, Ops provides clamped(x) (to the 16-bit
+// range, as mixDown) and storeColumns(rows, destinations, offset): eight
+// rows of eight lanes, one row per frame, stored so that lane k's eight
+// frames land at destinations[k] + offset.
 #pragma once
 
 #include <cstdint>
@@ -62,7 +68,7 @@ struct LaneGroup {
     state2 = Ops::add(Ops::mul(state1, cutoff), Ops::mul(keep, state2));
     level = Ops::add(level, increment);
     const F output = Ops::mul(Ops::mul(level, state2), velocity);
-    return Ops::clampedMix(Ops::add(Ops::zero(), output));
+    return Ops::clamped(Ops::add(Ops::zero(), output));
   }
 
   void store(OneShotRun::Group& group) const {
@@ -84,9 +90,10 @@ void storeFirstColumns(const typename Ops::F (&rows)[kFramesPerStore], float* co
   }
 }
 
-// Rows of a store times a gain, into each lane's destination.
+// Rows of a store times a gain, into each lane's destination. Inlined, so
+// that no call saves and restores the lanes' registers.
 template <typename Ops, bool kFull>
-void storeTimes(typename Ops::F gain, const typename Ops::F (&mixes)[kFramesPerStore], float* const* destinations,
+__attribute__((always_inline)) inline void storeTimes(typename Ops::F gain, const typename Ops::F (&mixes)[kFramesPerStore], float* const* destinations,
                 int32_t offset, int count) {
   typename Ops::F rows[kFramesPerStore];
   const int frames = kFull ? kFramesPerStore : count;

@@ -67,7 +67,7 @@ bool OneShotRenderer::render(OneShotSource& source) {
       runLanes(waveform, static_cast<int32_t>(frames));
     }
   }
-  return true;
+  return !source.stopRequested();
 }
 
 // A fresh voice at the rate, the patch applied as a program change applies it

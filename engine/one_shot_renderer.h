@@ -56,7 +56,8 @@ class OneShotRenderer {
   OneShotRenderer(VectorPath path, const OneShotTiming& timing);
 
   // Renders every sound the source gives, writing each one's frames whole.
-  // Answers false when it stopped on request, with sounds left unfinished.
+  // Answers false when a stop was requested, which it heeds between runs,
+  // leaving the sounds in its lanes unfinished.
   bool render(OneShotSource& source);
 
  private:

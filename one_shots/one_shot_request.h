@@ -1,0 +1,44 @@
+// What a caller asks of the one-shot renderer: N sounds of the same length,
+// each one note played with a patch of its own, and how they are laid out.
+// Every value is checked before anything is rendered, and a bad one is
+// named with its row and column, or its argument, in the caller's words.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+
+// The longest note and the longest tail: an hour each, as quorlin-host's
+// longest tail.
+constexpr double kLongestOneShotSeconds = 3600.0;
+
+struct OneShotRequest {
+  int64_t count = 0;  // N, the sounds
+  // The patches: N rows of the eight values in parameter order, each from 0
+  // to 1, row after row.
+  const double* params = nullptr;
+  // MIDI notes 0..127 and velocities 1..127: one for every sound, or N.
+  const int64_t* notes = nullptr;
+  int64_t noteCount = 0;
+  const int64_t* velocities = nullptr;
+  int64_t velocityCount = 0;
+  double noteSeconds = 3.0;  // the key is held this long,
+  double tailSeconds = 1.0;  // then released, and the sound goes on this much longer
+  int64_t rate = 44100;      // a whole number of hertz, kLowestSampleRate..kHighestSampleRate
+  int64_t channels = 1;      // 1: the left output; 2: left and right
+};
+
+// Where the frames of a request fall, counted as framesOfSeconds counts.
+struct OneShotFrames {
+  int64_t noteOff;
+  int64_t total;  // of every sound
+};
+
+// A value that cannot be rendered; what() names it, in one line.
+class OneShotError : public std::invalid_argument {
+ public:
+  using std::invalid_argument::invalid_argument;
+};
+
+// The request's frames, once every value is checked: throws OneShotError
+// for the first bad one (the arguments first, then the rows in order).
+OneShotFrames checkOneShots(const OneShotRequest& request);
