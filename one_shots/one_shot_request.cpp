@@ -6,9 +6,9 @@
 #include <limits>
 #include <string>
 
-#include "engine/frames_of_seconds.h"
 #include "engine/parameter_table.h"
-#include "engine/sample_rates.h"
+#include "tools/files/midi_schedule.h"
+#include "tools/hosting/instrument.h"
 
 namespace {
 
@@ -32,12 +32,12 @@ void checkWhole(const std::string& name, int64_t value, int64_t lowest, int64_t 
   }
 }
 
-void checkSeconds(const char* name, double seconds) {
-  const std::string prefix = std::string(name) + ": " + text(seconds);
+void checkSeconds(const std::string& name, double seconds) {
+  const std::string prefix = name + ": " + text(seconds);
   if (!std::isfinite(seconds)) throw OneShotError(prefix + " is not a finite number");
   if (seconds < 0.0) throw OneShotError(prefix + " is negative");
-  if (seconds > kLongestOneShotSeconds) {
-    throw OneShotError(prefix + " is longer than " + text(kLongestOneShotSeconds) + " seconds");
+  if (seconds > kMaxSongSeconds) {
+    throw OneShotError(prefix + " is longer than " + std::to_string(kMaxSongSeconds) + " seconds");
   }
 }
 
@@ -67,12 +67,14 @@ void checkParameter(int64_t row, int column, double value) {
 }  // namespace
 
 OneShotFrames checkOneShots(const OneShotRequest& request) {
-  checkWhole("rate", request.rate, kLowestSampleRate, kHighestSampleRate);
+  checkWhole("rate", request.rate, kMinSampleRate, kMaxSampleRate);
   if (request.channels != 1 && request.channels != 2) {
     throw OneShotError("channels: " + std::to_string(request.channels) + " is neither 1 nor 2");
   }
   checkSeconds("note_seconds", request.noteSeconds);
   checkSeconds("tail_seconds", request.tailSeconds);
+  const double seconds = request.noteSeconds + request.tailSeconds;
+  checkSeconds("note_seconds + tail_seconds", seconds);
   if (request.count < 0) throw OneShotError("params: " + std::to_string(request.count) + " rows");
   if (request.count > 0 && request.params == nullptr) throw OneShotError("params: no values given");
   checkColumn("notes", request.notes, request.noteCount, request.count, 0, kHighestNote);
@@ -80,8 +82,8 @@ OneShotFrames checkOneShots(const OneShotRequest& request) {
               kHighestVelocity);
 
   const auto rate = static_cast<int32_t>(request.rate);
-  const OneShotFrames frames{framesOfSeconds(request.noteSeconds, rate),
-                             framesOfSeconds(request.noteSeconds + request.tailSeconds, rate)};
+  const OneShotFrames frames{frameAt(nanosecondsOfSeconds(request.noteSeconds), rate),
+                             frameAt(nanosecondsOfSeconds(seconds), rate)};
   const double bytes = static_cast<double>(request.count) * static_cast<double>(request.channels) *
                        static_cast<double>(frames.total) * sizeof(float);
   if (bytes > static_cast<double>(std::numeric_limits<ptrdiff_t>::max())) {

@@ -7,10 +7,6 @@
 #include <cstdint>
 #include <stdexcept>
 
-// The longest note and the longest tail: an hour each, as quorlin-host's
-// longest tail.
-constexpr double kLongestOneShotSeconds = 3600.0;
-
 struct OneShotRequest {
   int64_t count = 0;  // N, the sounds
   // The patches: N rows of the eight values in parameter order, each from 0
@@ -23,17 +19,22 @@ struct OneShotRequest {
   int64_t velocityCount = 0;
   double noteSeconds = 3.0;  // the key is held this long,
   double tailSeconds = 1.0;  // then released, and the sound goes on this much longer
-  int64_t rate = 44100;      // a whole number of hertz, kLowestSampleRate..kHighestSampleRate
+  int64_t rate = 44100;      // a whole number of hertz, kMinSampleRate..kMaxSampleRate
   int64_t channels = 1;      // 1: the left output; 2: left and right
 };
 
-// Where the frames of a request fall, counted as framesOfSeconds counts.
+// Where the frames of a request fall: a render of the note alone, at
+// noteSeconds long and noteSeconds + tailSeconds in all, puts them there
+// (frameAt of each time in nanoseconds).
 struct OneShotFrames {
   int64_t noteOff;
   int64_t total;  // of every sound
 };
 
-// A value that cannot be rendered; what() names it, in one line.
+// A value that cannot be rendered; what() names it, in one line. Times and
+// rates are taken as an instrument's render takes them: seconds from 0, the
+// note and tail together at most kMaxSongSeconds, rates from kMinSampleRate
+// to kMaxSampleRate.
 class OneShotError : public std::invalid_argument {
  public:
   using std::invalid_argument::invalid_argument;

@@ -67,7 +67,11 @@ TEST(OneShotRender, RefusesABadValueNamingItAndWritesNothing) {
       {"channels: 0 is neither 1 nor 2", [](Sounds& s) { s.request.channels = 0; }},
       {"note_seconds: -0.5 is negative", [](Sounds& s) { s.request.noteSeconds = -0.5; }},
       {"tail_seconds: nan is not a finite number", [](Sounds& s) { s.request.tailSeconds = NAN; }},
-      {"tail_seconds: 3600.5 is longer than 3600 seconds", [](Sounds& s) { s.request.tailSeconds = 3600.5; }},
+      {"note_seconds + tail_seconds: 86400.5 is longer than 86400 seconds",
+       [](Sounds& s) {
+         s.request.noteSeconds = 86400;
+         s.request.tailSeconds = 0.5;
+       }},
       {"notes: 3 values for 10 sounds (give one, or one for every sound)", [](Sounds& s) { s.request.noteCount = 3; }},
       {"velocities: 128 is outside 1..127",
        [](Sounds& s) {
