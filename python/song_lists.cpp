@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "python/number_text.h"
+#include "tools/files/number_text.h"
 #include "tools/files/midi_messages.h"
 #include "tools/system/tool_error.h"
 

@@ -62,30 +62,34 @@ TEST(OneShotRender, RefusesABadValueNamingItAndWritesNothing) {
     const char* message;
     std::function<void(Sounds&)> spoil;
   } cases[] = {
-      {"rate: 999 is outside 1000..768000", [](Sounds& s) { s.request.rate = 999; }},
-      {"rate: 768001 is outside 1000..768000", [](Sounds& s) { s.request.rate = 768001; }},
-      {"channels: 0 is neither 1 nor 2", [](Sounds& s) { s.request.channels = 0; }},
-      {"note_seconds: -0.5 is negative", [](Sounds& s) { s.request.noteSeconds = -0.5; }},
-      {"tail_seconds: nan is not a finite number", [](Sounds& s) { s.request.tailSeconds = NAN; }},
-      {"note_seconds + tail_seconds: 86400.5 is longer than 86400 seconds",
+      {"rate needs a whole number from 1000 to 768000, not 999", [](Sounds& s) { s.request.rate = 999; }},
+      {"rate needs a whole number from 1000 to 768000, not 768001", [](Sounds& s) { s.request.rate = 768001; }},
+      {"channels needs a whole number from 1 to 2, not 0", [](Sounds& s) { s.request.channels = 0; }},
+      {"note_seconds needs a number of seconds from 0 to 86400, not -0.5",
+       [](Sounds& s) { s.request.noteSeconds = -0.5; }},
+      {"tail_seconds needs a number of seconds from 0 to 86400, not nan", [](Sounds& s) { s.request.tailSeconds = NAN; }},
+      {"note_seconds + tail_seconds needs a number of seconds from 0 to 86400, not 86400.5",
        [](Sounds& s) {
          s.request.noteSeconds = 86400;
          s.request.tailSeconds = 0.5;
        }},
-      {"notes: 3 values for 10 sounds (give one, or one for every sound)", [](Sounds& s) { s.request.noteCount = 3; }},
-      {"velocities: 128 is outside 1..127",
+      {"notes needs one value, or one for each of the 10 sounds, not 3", [](Sounds& s) { s.request.noteCount = 3; }},
+      {"velocities needs a whole number from 1 to 127, not 128",
        [](Sounds& s) {
          s.velocities[0] = 128;
          s.request.velocityCount = 1;
        }},
-      {"params row 4, column 3 (decay_time): 1.5 is outside 0..1", [](Sounds& s) { s.params[4 * 8 + 3] = 1.5; }},
-      {"params row 9, column 0 (waveform): -1e-30 is outside 0..1", [](Sounds& s) { s.params[9 * 8] = -1e-30; }},
-      {"params row 2, column 7 (resonance): inf is not a finite number",
+      {"params row 4, column 3 (decay_time) needs a number from 0 to 1, not 1.5",
+       [](Sounds& s) { s.params[4 * 8 + 3] = 1.5; }},
+      {"params row 9, column 0 (waveform) needs a number from 0 to 1, not -1e-30",
+       [](Sounds& s) { s.params[9 * 8] = -1e-30; }},
+      {"params row 2, column 7 (resonance) needs a number from 0 to 1, not inf",
        [](Sounds& s) { s.params[2 * 8 + 7] = INFINITY; }},
-      {"params row 6, column 6 (lowpass): nan is not a finite number", [](Sounds& s) { s.params[6 * 8 + 6] = NAN; }},
-      {"notes row 8: 128 is outside 0..127", [](Sounds& s) { s.notes[8] = 128; }},
-      {"notes row 1: -1 is outside 0..127", [](Sounds& s) { s.notes[1] = -1; }},
-      {"velocities row 5: 0 is outside 1..127", [](Sounds& s) { s.velocities[5] = 0; }},
+      {"params row 6, column 6 (lowpass) needs a number from 0 to 1, not nan",
+       [](Sounds& s) { s.params[6 * 8 + 6] = NAN; }},
+      {"notes row 8 needs a whole number from 0 to 127, not 128", [](Sounds& s) { s.notes[8] = 128; }},
+      {"notes row 1 needs a whole number from 0 to 127, not -1", [](Sounds& s) { s.notes[1] = -1; }},
+      {"velocities row 5 needs a whole number from 1 to 127, not 0", [](Sounds& s) { s.velocities[5] = 0; }},
   };
   for (const auto& c : cases) {
     Sounds sounds(10);
