@@ -66,7 +66,7 @@ struct Sounds {
     for (int64_t& note : notes) note = random() % 128;
     for (int64_t& velocity : velocities) velocity = 1 + random() % 127;
     request.count = count;
-    request.params = params.data();
+    request.useRows(params.data());
     request.notes = notes.data();
     request.noteCount = count;
     request.velocities = velocities.data();

@@ -31,7 +31,7 @@ class SharedSource : public OneShotSource {
  private:
   // The value as the instrument holds it: a float.
   float value(int64_t row, int column) const {
-    return static_cast<float>(request.params[row * kParameterCount + column]);
+    return static_cast<float>(request.param(row, column));
   }
   void fill(int64_t row, OneShotSound& sound) const {
     for (int column = 0; column < kParameterCount; ++column) sound.values[column] = value(row, column);

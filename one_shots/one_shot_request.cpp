@@ -61,8 +61,10 @@ OneShotFrames checkOneShots(const OneShotRequest& request) {
   checkSeconds("tail_seconds", request.tailSeconds);
   const double seconds = request.noteSeconds + request.tailSeconds;
   checkSeconds("note_seconds + tail_seconds", seconds);
-  if (request.count < 0 || (request.count > 0 && request.params == nullptr)) {
-    throw OneShotError("params needs rows of values, not " + std::to_string(request.count));
+  bool missing = false;
+  for (const double* column : request.params) missing = missing || column == nullptr;
+  if (request.count < 0 || (request.count > 0 && missing)) {
+    throw OneShotError("params needs eight columns of values, for " + std::to_string(request.count) + " sounds");
   }
   checkColumn("notes", request.notes, request.noteCount, request.count, 0, kHighestNote);
   checkColumn("velocities", request.velocities, request.velocityCount, request.count, kLowestVelocity,
@@ -80,7 +82,7 @@ OneShotFrames checkOneShots(const OneShotRequest& request) {
 
   for (int64_t row = 0; row < request.count; ++row) {
     for (int column = 0; column < kParameterCount; ++column) {
-      checkParameter(row, column, request.params[row * kParameterCount + column]);
+      checkParameter(row, column, request.param(row, column));
     }
     if (request.noteCount > 1) checkRowValue("notes", row, request.notes[row], 0, kHighestNote);
     if (request.velocityCount > 1) {

@@ -7,11 +7,24 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "engine/parameters.h"
+
 struct OneShotRequest {
   int64_t count = 0;  // N, the sounds
-  // The patches: N rows of the eight values in parameter order, each from 0
-  // to 1, row after row.
-  const double* params = nullptr;
+  // The patches: parameter c of sound r, from 0 to 1, is
+  // params[c][r * paramStrides[c]]: a column of N rows of eight (stride 8),
+  // a column of its own (1), or one value for every sound (0). Read where
+  // the caller keeps them, so that nothing here grows with N.
+  const double* params[kParameterCount] = {};
+  int64_t paramStrides[kParameterCount] = {};
+  // The patches as N rows of the eight values in parameter order.
+  void useRows(const double* rows) {
+    for (int column = 0; column < kParameterCount; ++column) {
+      params[column] = rows + column;
+      paramStrides[column] = kParameterCount;
+    }
+  }
+  double param(int64_t row, int column) const { return params[column][row * paramStrides[column]]; }
   // MIDI notes 0..127 and velocities 1..127: one for every sound, or N.
   const int64_t* notes = nullptr;
   int64_t noteCount = 0;

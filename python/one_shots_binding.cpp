@@ -59,86 +59,106 @@ A bad value raises ValueError naming its row and column, or its argument,
 before anything is written. Ctrl-C stops the render within a few
 milliseconds and raises KeyboardInterrupt; out is then partly written.)";
 
-// A numpy array of numbers as doubles, or as a TypeError naming `what`.
-py::array_t<double, py::array::c_style | py::array::forcecast> realArray(const py::handle value,
-                                                                        const std::string& what) {
-  auto array = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(value);
+using RealArray = py::array_t<double, py::array::c_style | py::array::forcecast>;
+using WholeArray = py::array_t<int64_t, py::array::c_style | py::array::forcecast>;
+
+// A numpy array of numbers as doubles (the very array when it holds them
+// already), or a TypeError naming `what`.
+RealArray realArray(const py::handle value, const std::string& what) {
+  auto array = RealArray::ensure(value);
   if (!array) throw py::type_error(what + " needs numbers, not " + py::repr(value).cast<std::string>());
   return array;
 }
 
-// The (N, 8) values of `params`, row after row.
-std::vector<double> patchesOf(const py::handle params, int64_t& count) {
-  std::vector<double> values;
+// What the request reads while the sounds render: the caller's arrays where
+// they are of the request's types already, so that nothing grows with N
+// then, and copies or single values where not.
+struct Inputs {
+  std::vector<RealArray> arrays;
+  double values[kParameterCount] = {};
+  WholeArray notes, velocities;
+  std::vector<int64_t> noteValues, velocityValues;
+};
+
+// `params` into the request: an (N, 8) array, or a dict of columns by name,
+// each one number or N of them (one sound when none is a column).
+void takePatches(const py::handle params, OneShotRequest& request, Inputs& inputs) {
   if (!py::isinstance<py::dict>(params)) {
-    const auto array = realArray(params, "params");
+    const RealArray array = realArray(params, "params");
     if (array.ndim() != 2 || array.shape(1) != kParameterCount) {
       std::string shape;
       for (py::ssize_t d = 0; d < array.ndim(); ++d) shape += (d ? ", " : "") + std::to_string(array.shape(d));
       throw py::value_error("params needs an array of shape (N, 8) or a dict of columns, not one of shape (" +
                             shape + ")");
     }
-    count = array.shape(0);
-    values.assign(array.data(), array.data() + array.size());
-    return values;
+    request.count = array.shape(0);
+    request.useRows(array.data());
+    inputs.arrays.push_back(array);
+    return;
   }
 
-  // Columns by name: each one number or N of them (one sound when none is a column).
-  std::vector<py::array_t<double, py::array::c_style | py::array::forcecast>> columns(kParameterCount);
-  count = -1;
-  for (const auto& [key, column] : py::reinterpret_borrow<py::dict>(params)) {
+  for (int column = 0; column < kParameterCount; ++column) {
+    inputs.values[column] = kParameters[column].defaultValue;
+    request.params[column] = &inputs.values[column];
+  }
+  int64_t count = -1;
+  for (const auto& [key, given] : py::reinterpret_borrow<py::dict>(params)) {
     const std::string name = py::str(key);
-    int index = 0;
-    while (index < kParameterCount && name != kParameters[index].symbol) ++index;
-    if (index == kParameterCount) {
+    int column = 0;
+    while (column < kParameterCount && name != kParameters[column].symbol) ++column;
+    if (column == kParameterCount) {
       std::string names;
       for (const ParameterDescription& parameter : kParameters) {
         names += (names.empty() ? "" : ", ") + std::string(parameter.symbol);
       }
       throw py::value_error("params has no column named " + py::repr(key).cast<std::string>() + " (" + names + ")");
     }
-    columns[index] = realArray(column, "params['" + name + "']");
-    if (columns[index].ndim() > 1) throw py::value_error("params['" + name + "'] needs one number or a column of them");
-    if (columns[index].ndim() == 1 && count < 0) count = columns[index].shape(0);
-  }
-  if (count < 0) count = 1;
-  values.resize(static_cast<size_t>(count) * kParameterCount);
-  for (int column = 0; column < kParameterCount; ++column) {
-    const auto& given = columns[column];
-    const bool one = !given || given.ndim() == 0;
-    if (!one && given.shape(0) != count) {
-      throw py::value_error("params['" + std::string(kParameters[column].symbol) + "'] has " +
-                            std::to_string(given.shape(0)) + " values, another column " + std::to_string(count) +
+    const RealArray array = realArray(given, "params['" + name + "']");
+    if (array.ndim() > 1) throw py::value_error("params['" + name + "'] needs one number or a column of them");
+    if (array.ndim() == 0) {
+      inputs.values[column] = array.data()[0];
+      continue;
+    }
+    if (count >= 0 && array.shape(0) != count) {
+      throw py::value_error("params['" + name + "'] has " + std::to_string(array.shape(0)) +
+                            " values, another column " + std::to_string(count) +
                             ": every column needs one for every sound");
     }
-    for (int64_t row = 0; row < count; ++row) {
-      values[row * kParameterCount + column] =
-          !given ? kParameters[column].defaultValue : given.data()[one ? 0 : row];
-    }
+    count = array.shape(0);
+    request.params[column] = array.data();
+    request.paramStrides[column] = 1;
+    inputs.arrays.push_back(array);
   }
-  return values;
+  request.count = count < 0 ? 1 : count;
 }
 
-// One whole number, or a column of them (integers, or floats with whole values).
-std::vector<int64_t> wholeColumnOf(const py::handle value, const std::string& what) {
+// One whole number, or a column of them (integers, or floats with whole
+// values): the values, and how many.
+const int64_t* wholeColumnOf(const py::handle value, const std::string& what, WholeArray& kept,
+                             std::vector<int64_t>& converted, int64_t& count) {
   const py::array array = py::array::ensure(value);
-  if (!array || array.ndim() == 0) return {wholeArgument(value, what)};
-  if (array.ndim() != 1) throw py::value_error(what + " needs one number or a column of them");
-  if (array.dtype().kind() == 'i' || array.dtype().kind() == 'u') {
-    const auto whole = py::array_t<int64_t, py::array::c_style | py::array::forcecast>::ensure(array);
-    return std::vector<int64_t>(whole.data(), whole.data() + whole.size());
+  if (!array || array.ndim() == 0) {
+    converted = {wholeArgument(value, what)};
+    count = 1;
+    return converted.data();
   }
-  const auto real = realArray(array, what);
-  std::vector<int64_t> column(real.size());
+  if (array.ndim() != 1) throw py::value_error(what + " needs one number or a column of them");
+  count = array.shape(0);
+  if (array.dtype().kind() == 'i' || array.dtype().kind() == 'u') {
+    kept = WholeArray::ensure(array);
+    return kept.data();
+  }
+  const RealArray real = realArray(array, what);
+  converted.resize(real.size());
   for (py::ssize_t row = 0; row < real.size(); ++row) {
     const double number = real.data()[row];
     if (!std::isfinite(number) || number != std::floor(number) || std::fabs(number) > 1e18) {
       throw py::value_error(what + " row " + std::to_string(row) + " needs a whole number, not " +
                             pythonNumber(number));
     }
-    column[row] = static_cast<int64_t>(number);
+    converted[row] = static_cast<int64_t>(number);
   }
-  return column;
+  return converted.data();
 }
 
 // `out`, checked to take the sounds: nothing is written to an array refused.
@@ -210,14 +230,11 @@ py::array oneShots(const py::object& params, const py::object& notes, const py::
                    const py::object& noteSeconds, const py::object& tailSeconds, const py::object& rate,
                    const py::object& channels, const py::object& out, const py::object& threads) {
   OneShotRequest request;
-  const std::vector<double> patches = patchesOf(params, request.count);
-  const std::vector<int64_t> noteColumn = wholeColumnOf(notes, "notes");
-  const std::vector<int64_t> velocityColumn = wholeColumnOf(velocities, "velocities");
-  request.params = patches.data();
-  request.notes = noteColumn.data();
-  request.noteCount = static_cast<int64_t>(noteColumn.size());
-  request.velocities = velocityColumn.data();
-  request.velocityCount = static_cast<int64_t>(velocityColumn.size());
+  Inputs inputs;
+  takePatches(params, request, inputs);
+  request.notes = wholeColumnOf(notes, "notes", inputs.notes, inputs.noteValues, request.noteCount);
+  request.velocities =
+      wholeColumnOf(velocities, "velocities", inputs.velocities, inputs.velocityValues, request.velocityCount);
   request.noteSeconds = realArgument(noteSeconds, "note_seconds");
   request.tailSeconds = realArgument(tailSeconds, "tail_seconds");
   request.rate = wholeArgument(rate, "rate");
