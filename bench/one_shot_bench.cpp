@@ -259,11 +259,10 @@ int main(int argc, char** argv) {
     single.push_back(renderSeconds(sounds, out.data(), 1));
     all.push_back(renderSeconds(sounds, out.data(), cores));
     {
-      // Allocated as numpy allocates a large array: huge pages asked for,
-      // none written yet.
+      // Allocated as malloc, and so numpy, allocates a large array: mapped,
+      // none of its pages written yet.
       const size_t size = floats * sizeof(float);
       void* untouched = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-      madvise(untouched, size, MADV_HUGEPAGE);
       fresh.push_back(renderSeconds(sounds, static_cast<float*>(untouched), cores));
       munmap(untouched, size);
     }
