@@ -17,6 +17,18 @@ enum ParameterIndex {
 
 constexpr int kParameterCount = 8;
 
+enum class Waveform { Square, Saw, Triangle };
+
+// The oscillator a waveform value selects: the value, widened to double, is
+// compared with the doubles 0.33 and 0.66 (so the float nearest each already
+// selects the next shape). NaN selects the triangle.
+inline Waveform waveformOf(float value) {
+  const double choice = value;
+  if (choice < 0.33) return Waveform::Square;
+  if (choice <= 0.66) return Waveform::Saw;
+  return Waveform::Triangle;
+}
+
 // The finite value that a value that is not a finite number sounds as: the
 // engine's setFilter and setEnvelope take such values as 0, and setWaveform's
 // comparisons choose the triangle (as 1 does) for NaN and +infinity and the

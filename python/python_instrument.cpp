@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "python/number_text.h"
+#include "tools/files/number_text.h"
 #include "python/quorlin_bundle.h"
 #include "tools/files/lv2_preset_name.h"
 #include "tools/system/output_file.h"
@@ -70,7 +70,7 @@ std::vector<std::pair<std::string, float>> PythonInstrument::parameters() {
   std::vector<std::pair<std::string, float>> named;
   for (const NamedParameter& parameter : names_) {
     for (const auto& [key, value] : values_) {
-      if (key == parameter.key) named.emplace_back(parameter.name, value);
+      if (key == parameter.key) named.emplace_back(parameter.name, static_cast<float>(value));
     }
   }
   return named;

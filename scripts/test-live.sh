@@ -16,9 +16,10 @@
 #  - a note held through the server's period growing fourfold and back, from
 #    256 (jack_bufsize), or doubling from 1024 (PipeWire's
 #    clock.force-quantum), with Quorlin as a VST 2 module and as an LV2
-#    bundle, and with the LV2 probe, which makes a single instance in a
-#    process and logs each note-on from its run: its messages must reach
-#    play's standard error;
+#    bundle, with the LV2 probe, which makes a single instance in a process
+#    and logs each note-on from its run (its messages must reach play's
+#    standard error), and with the tool tests' CLAP module (its notes as CLAP
+#    note events);
 #  - Ctrl-C while a note with a release of 0.9 s is held: the release sounds
 #    out, and play ends once the sound has died away;
 #  - the server going away ends play within two seconds.
@@ -215,6 +216,8 @@ for server in jackd pipewire; do
     "${changes[@]}"
   same_as_render "held through period changes, LV2 probe" "$usual" held_through --plugin "$build/lv2_probe.lv2" -- \
     "${changes[@]}"
+  same_as_render "held through period changes, CLAP" "$usual" held_through \
+    --plugin "$build/tool_clap_test_plugin.clap#org.quorlin.test.clap-notes" -- "${changes[@]}"
   [ "$(grep -c '^LV2 probe: note on \(57\|64\) at' "$scratch/play.err")" -eq 2 ] ||
     fail "LV2 probe: its two note-on messages are not on standard error: $(tail -n 3 "$scratch/play.err")"
 

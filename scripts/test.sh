@@ -83,7 +83,8 @@ stage_python() {
 # headless PipeWire.
 stage_live() {
   bash scripts/install-deps.sh live
-  build_targets linux quorlin quorlin-host quorlin_lv2 tool_lv2_probe live_test_clients audio_thread_audit
+  build_targets linux quorlin quorlin-host quorlin_lv2 tool_lv2_probe tool_clap_test_plugin live_test_clients \
+    audio_thread_audit
   check "live play over jackd and PipeWire" bash scripts/test-live.sh build
 }
 
@@ -188,9 +189,45 @@ lv2_crosscheck() {
   done < <(factory_pairs)
 }
 
+# render_clap TARGET OUT.wav: the demo song rendered by the target's
+# quorlin-host through the tool tests' CLAP module built for that target.
+render_clap() {
+  local dir plugin
+  dir=$(build_dir "$1")
+  plugin="$dir/tool_clap_test_plugin.clap#org.quorlin.test.clap-notes"
+  if [ "$1" = linux ]; then
+    "$dir/quorlin-host" render --quiet --plugin "$plugin" --param Gain=0.5 examples/demo.mid "$2"
+  else
+    (use_build_wine "$dir" && wine "$dir/quorlin-host.exe" render --quiet --plugin "$plugin" --param Gain=0.5 \
+      examples/demo.mid "$2")
+  fi
+}
+
+# same_clap_render TARGET: the Windows target's CLAP render is the Linux one.
+same_clap_render() {
+  local wav
+  wav="$(build_dir "$1")/clap-$1.wav"
+  render_clap "$1" "$wav" && cmp build/crosscheck/clap-linux.wav "$wav"
+}
+
+# A CLAP instrument renders the same file under Linux and, through each
+# Windows quorlin-host.exe, under Wine.
+clap_crosscheck() {
+  local target
+  for target in linux i686 x86_64; do
+    build_targets "$target" quorlin-host tool_clap_test_plugin >/dev/null
+  done
+  mkdir -p build/crosscheck
+  render_clap linux build/crosscheck/clap-linux.wav
+  for target in i686 x86_64; do
+    check "a CLAP instrument from the Linux and the Windows $target builds: identical files" same_clap_render "$target"
+  done
+}
+
 # The demo rendered by all three builds must be the same file, byte for byte;
 # each Windows quorlin-host.exe names the other bitness's module as such; the
-# LV2 bundle renders the VST 2 module's files.
+# LV2 bundle renders the VST 2 module's files; a CLAP instrument renders the
+# same on Linux and Windows.
 stage_crosscheck() {
   local target
   for target in linux i686 x86_64; do
@@ -205,6 +242,7 @@ stage_crosscheck() {
   check "32-bit quorlin-host.exe names a 64-bit module as such" expect_bitness_message i686 x86_64
   check "quorlin-host.exe says it hosts VST 2 plug-ins when given an LV2 bundle" expect_lv2_refusal x86_64
   lv2_crosscheck
+  clap_crosscheck
 }
 
 stage_package() {
@@ -230,11 +268,11 @@ stage_tsan() {
     -DQUORLIN_SANITIZE=OFF -DQUORLIN_FUZZ=OFF >/dev/null
   cmake --build build-tsan -j"$jobs" --target quorlin quorlin-host quorlin_panel_generator \
     stress_tests editor_stress_tests editor_plain_host_tests live_changes_tests busy_host_tests fuzz_input_tests \
-    editor_model_tests editor_window_tests editor_module_tests editor_screenshot_tests
+    editor_model_tests editor_window_tests editor_module_tests editor_screenshot_tests quorlin_one_shots_tests
   trap stop_private_x_server EXIT
   start_private_x_server build-tsan/x-server
   TSAN_OPTIONS="halt_on_error=1 exitcode=66 suppressions=$root/tests/tsan_suppressions.txt" \
-    check_tests "stress and editor tests under ThreadSanitizer" build-tsan -j"$jobs" -L 'stress|editor'
+    check_tests "stress, editor and one-shot tests under ThreadSanitizer" build-tsan -j"$jobs" -L 'stress|editor|threads'
 }
 
 stage_valgrind() {

@@ -41,20 +41,14 @@ std::unique_ptr<EditorWindow> openEditor(Instrument& instrument, const PlayOptio
   }
 }
 
-// What the plug-in logged on the audio thread, printed here.
-void printLogMessages(const std::vector<std::string>& lines) {
-  for (const std::string& line : lines) std::fprintf(stderr, "%s\n", line.c_str());
-}
-
-// Runs until a stop request or the editor's window closing; throws ToolError
+// Runs until a stop request or the editor's window closing, serving the
+// instrument's main-thread work meanwhile; throws ToolError
 // (kExitNoAudio) when the server goes away.
 void playUntilStopped(JackClient& client, LivePlayer& player, Instrument& instrument, const PlayedPorts& ports,
                       const PlayOptions& options, std::unique_ptr<EditorWindow>& editor) {
   LiveStatus status(standardErrorIsTerminal());
   while (!interruptRequested() && (!editor || editor->idle())) {
-    const std::vector<std::string> messages = instrument.takeLogMessages();
-    if (!messages.empty()) status.clear();
-    printLogMessages(messages);
+    instrument.serveMainThread();
     if (player.serverGone()) {
       status.clear();
       editor.reset();
@@ -102,7 +96,6 @@ int playCommand(const Arguments& args) {
   playUntilStopped(client, player, *instrument, ports, options, editor);
   editor.reset();
   player.finish();
-  printLogMessages(instrument->takeLogMessages());
   std::printf("quorlin-host: stopped; xruns: %llu, MIDI events dropped: %llu\n",
               static_cast<unsigned long long>(player.xruns()), static_cast<unsigned long long>(player.droppedEvents()));
   return kExitSuccess;

@@ -63,11 +63,13 @@ Lv2Instrument::Lv2Instrument(const Lv2Plugin& plugin)
 }
 
 Lv2Instrument::~Lv2Instrument() {
-  if (instance_ == nullptr) return;
-  const std::lock_guard<std::mutex> lock(interfaceThread());
-  features_->worker().stopThread();
-  if (active_) lilv_instance_deactivate(instance_);
-  lilv_instance_free(instance_);
+  if (instance_ != nullptr) {
+    const std::lock_guard<std::mutex> lock(interfaceThread());
+    features_->worker().stopThread();
+    if (active_) lilv_instance_deactivate(instance_);
+    lilv_instance_free(instance_);
+  }
+  log_.printQueued();
 }
 
 int32_t Lv2Instrument::sequenceBytes(int32_t mostEvents) const {
@@ -286,8 +288,8 @@ InstrumentDescription Lv2Instrument::describe(bool) {
   return describeLv2(plugin_);
 }
 
-std::vector<std::pair<std::string, float>> Lv2Instrument::parameterValues() {
-  std::vector<std::pair<std::string, float>> values;
+std::vector<std::pair<std::string, double>> Lv2Instrument::parameterValues() {
+  std::vector<std::pair<std::string, double>> values;
   for (const Lv2Port& port : plugin_.ports()) {
     if (port.kind == Lv2PortKind::Control && port.input) values.emplace_back(port.symbol, currentValue(port.index));
   }

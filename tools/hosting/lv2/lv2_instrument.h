@@ -61,9 +61,10 @@ class Lv2Instrument : public Instrument {
   void sendEvents(const ScheduledEvent* first, const ScheduledEvent* last, int64_t blockStart) override;
   void process(int32_t frames) override;
   float* const* outputs() override { return outputs_.data(); }
-  std::vector<std::string> takeLogMessages() override { return log_.takeMessages(); }
+  // Prints what the plug-in logged while it rendered.
+  void serveMainThread() override { log_.printQueued(); }
   InstrumentDescription describe(bool withProgramValues) override;
-  std::vector<std::pair<std::string, float>> parameterValues() override;
+  std::vector<std::pair<std::string, double>> parameterValues() override;
   std::unique_ptr<SavedState> saveState(const std::string& path) override;
   std::optional<std::pair<int, int>> editorSize() override;
   std::unique_ptr<InstrumentEditor> openEditor(HostWindow& window) override;
