@@ -1,9 +1,9 @@
 // The MIDI of one JACK period, handed to an instrument block by block.
 //
-// A period may be longer than the instrument's block (the server has just
-// grown it, and the instrument is not yet set up again), so it is cut into
-// blocks of at most the block size, and each block gets the events that fall
-// in it at their frames within it: every event sounds on its own frame.
+// A period may be longer than the instrument's largest block (a server may
+// choose any period, and change it while playing), so it is cut into blocks
+// of at most that size, and each block gets the events that fall in it at
+// their frames within it: every event sounds on its own frame.
 //
 // The events are kept in places taken once, when the splitter is made; the
 // audio thread never allocates. An event that finds no place is dropped and
