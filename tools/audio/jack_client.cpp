@@ -38,7 +38,10 @@ JackClient::JackClient(const JackLibrary& jack, const std::string& name, const s
 void JackClient::close() {
   if (client_ == nullptr) return;
   deactivate();
-  jack_.client_close(client_);
+  // The client of a server that went away is left to the process's end:
+  // jackd's library can deadlock closing it then (seen about once in a
+  // hundred times), and the process ends at once.
+  if (!serverGone_) jack_.client_close(client_);
   client_ = nullptr;
 }
 

@@ -32,7 +32,8 @@ class JackClient {
   // Throws ToolError (kExitNoAudio) when the server refuses.
   jack_port_t* registerPort(const char* shortName, const char* type, unsigned long flags);
   void activate();
-  // Tells the client that the server went away: there is nothing left to deactivate.
+  // Tells the client that the server went away: there is nothing left to
+  // deactivate or close, and the process is about to end.
   void forgetServer() { serverGone_ = true; }
   // Deactivates and closes the client: the audio thread has stopped and no
   // callback comes after this.
