@@ -39,3 +39,10 @@ struct WaveformShape {
 };
 
 inline constexpr WaveformShape kWaveformShapes[] = {{"Square", 0.0f}, {"Sawtooth", 0.5f}, {"Triangle", 1.0f}};
+
+// The shape a waveform value selects, as the engine chooses it.
+inline const WaveformShape& waveformShapeOf(float value) {
+  const double choice = value;
+  if (choice < kSawFrom) return kWaveformShapes[0];
+  return choice <= kTriangleAbove ? kWaveformShapes[1] : kWaveformShapes[2];
+}

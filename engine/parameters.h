@@ -17,6 +17,11 @@ enum ParameterIndex {
 
 constexpr int kParameterCount = 8;
 
+// Waveform parameter thresholds, compared in double precision: below
+// kSawFrom the square, up to kTriangleAbove the sawtooth, above it the triangle.
+constexpr double kSawFrom = 0.33;
+constexpr double kTriangleAbove = 0.66;
+
 // The finite value that a value that is not a finite number sounds as: the
 // engine's setFilter and setEnvelope take such values as 0, and setWaveform's
 // comparisons choose the triangle (as 1 does) for NaN and +infinity and the

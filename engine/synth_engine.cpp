@@ -6,13 +6,10 @@
 #include <limits>
 
 #include "engine/denormal_guard.h"
+#include "engine/parameters.h"
 #include "engine/voice_lanes.h"
 
 namespace {
-
-// Waveform parameter thresholds, compared in double precision.
-constexpr double kSawFrom = 0.33;
-constexpr double kTriangleAbove = 0.66;
 
 float finiteOrZero(float value) { return std::isfinite(value) ? value : 0.0f; }
 
