@@ -56,11 +56,11 @@ bool parameterValueFromText(int parameter, const char* text, double* value) {
       }
     }
   }
-  double number = 0.0;
+  float number = 0.0f;
   const auto [end, error] = std::from_chars(typed.data(), typed.data() + typed.size(), number);
   if (error != std::errc{} || !std::isfinite(number)) return false;
   const std::string_view rest = trimmed(std::string_view(end, static_cast<size_t>(typed.data() + typed.size() - end)));
-  if (!rest.empty() && rest != trimmed(suffixOf(parameter, static_cast<float>(number)))) return false;
+  if (!rest.empty() && rest != trimmed(suffixOf(parameter, number))) return false;
   *value = number;
   return true;
 }

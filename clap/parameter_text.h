@@ -2,8 +2,9 @@
 // the instrument holds (a float, in the fewest digits that give it back
 // exactly), then its unit, " s" for the times, or the shape it selects for
 // the waveform, "0.5 (Sawtooth)". Reading takes that text back, the bare
-// number, or a waveform's shape by name. No locale is consulted: a decimal
-// point is always a point.
+// number, or a waveform's shape by name, as the float the instrument would
+// hold, so every value it reports reads back exactly. No locale is
+// consulted: a decimal point is always a point.
 #pragma once
 
 #include <cstdint>
