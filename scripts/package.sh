@@ -7,7 +7,7 @@
 # Usage: scripts/package.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh build windows package
+bash scripts/install-deps.sh build windows package python
 # shellcheck source=scripts/builds.sh
 source scripts/builds.sh
 

@@ -57,6 +57,33 @@ tally_ctest() {
   return "$status"
 }
 
+# tally_pytest LABEL PYTEST_ARGUMENT...: runs pytest with Debian's python3
+# (whatever python3 comes first on PATH) and counts its tests from pytest's
+# closing line ("3 failed, 40 passed, 1 error in 9.87s"); errors count as
+# failures. Returns pytest's status.
+tally_pytest() {
+  local label=$1
+  shift
+  local log status=0
+  log=$(mktemp)
+  run_logged "$log" /usr/bin/python3 -m pytest -p no:cacheprovider "$@" || status=$?
+  local summary passed failed
+  summary=$(grep -E '^=* ?[0-9]+ [a-z]+.* in [0-9.]+s' "$log" | tail -n 1)
+  rm -f "$log"
+  passed=$(grep -oE '[0-9]+ passed' <<<"$summary" | cut -d' ' -f1)
+  failed=$(grep -oE '[0-9]+ (failed|errors?)' <<<"$summary" | awk '{ n += $1 } END { print n + 0 }')
+  [ "${passed:-0}" -eq 0 ] || tally_record pass "$passed" "$label"
+  [ "$failed" -eq 0 ] || tally_record fail "$failed" "$label"
+  if [ "${passed:-0}" -eq 0 ] && [ "$failed" -eq 0 ]; then
+    echo "test: FAIL: $label ran no test" >&2
+    tally_record fail 1 "$label"
+    [ "$status" -ne 0 ] || status=1
+  elif [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then
+    tally_record fail 1 "$label"
+  fi
+  return "$status"
+}
+
 # tally_run LABEL COMMAND...: runs a check. One that keeps its own tally, or
 # ends with a line "N passed, N failed" (or "NAME: N passed, N failed"), counts as it says; any other counts
 # as one check. Returns the command's status. (A shell function run so does

@@ -2,12 +2,14 @@
 # Checks the packages scripts/package.sh left in packages/ as a user meets
 # them: the .deb unpacked into a scratch root (dpkg -x) puts every file where
 # it belongs, carries the project's version, renders the demo with the
-# installed quorlin-host and its default module, and Ardour's scanner takes the
-# installed module, which sits on Ardour's default Linux VST path; the LV2
-# bundle sits on lilv's default path, where lilv finds the instrument and
-# lv2bench runs it; the CLAP module sits in /usr/lib/clap, where qtractor's
-# scanner takes it; the .tar.gz holds the same tree; each .zip holds the seven
-# files, its modules and programs of the bitness its name says, with the
+# installed quorlin-host and its default module, Debian's python3 imports the
+# installed Python package, which plays the installed LV2 bundle, and Ardour's
+# scanner takes the installed module, which sits on Ardour's default Linux VST
+# path; the LV2 bundle sits on lilv's default path, where lilv finds the
+# instrument and lv2bench runs it; the CLAP module sits in /usr/lib/clap,
+# where qtractor's scanner takes it; the .tar.gz holds the same tree; each
+# .zip holds the seven files, its modules and programs of the bitness its
+# name says, with the
 # version in their properties; every package's factory bank is the build's.
 # Prints one PASS or FAIL line per check and a count.
 # Usage: scripts/test-packages.sh
@@ -35,8 +37,15 @@ else
     "found: $(tr '\n' ' ' <<<"$found_names")"
 fi
 
-# The files a Linux package installs, below its prefix.
+# The files a Linux package installs, below its prefix; the Python package in
+# Debian's python3's folder, named for its version.
+python_site=$(/usr/bin/python3 -c 'import sys; print("lib/python%d.%d/dist-packages" % sys.version_info[:2])')
+python_module=$(/usr/bin/python3 -c 'import sysconfig; print("_quorlin" + sysconfig.get_config_var("EXT_SUFFIX"))')
 linux_tree=$(sort <<<"bin/quorlin-host
+$python_site/quorlin/__init__.py
+$python_site/quorlin/__init__.pyi
+$python_site/quorlin/$python_module
+$python_site/quorlin/py.typed
 lib/clap/quorlin.clap
 lib/lv2/quorlin.lv2/manifest.ttl
 lib/lv2/quorlin.lv2/presets.ttl
@@ -56,17 +65,20 @@ installed=$(cd "$install_root" 2>/dev/null && find . -type f | sed 's|^\./||' | 
 if [ "$installed" = "$(sed 's|^|usr/|' <<<"$linux_tree")" ] &&
    cmp -s "$install_root/usr/lib/lxvst/quorlin-factory.fxb" build/quorlin-factory.fxb; then
   pass ".deb installs the module and the factory bank in /usr/lib/lxvst, the LV2 bundle in /usr/lib/lv2, \
-the CLAP module in /usr/lib/clap, quorlin-host in /usr/bin, the demo and README in /usr/share/doc/quorlin"
+the CLAP module in /usr/lib/clap, quorlin-host in /usr/bin, the Python package in /usr/$python_site, the demo and README \
+in /usr/share/doc/quorlin"
 else
   fail ".deb installs exactly its $(wc -l <<<"$linux_tree") files, the build's factory bank among them" \
     "$(tr '\n' ' ' <<<"$installed") $(cat "$scratch/dpkg.log")"
 fi
 
 deb_depends=$(dpkg-deb -f "$deb" Depends 2>/dev/null)
-if grep -q 'liblilv-0-0' <<<"$deb_depends"; then
-  pass "the .deb declares lilv, which quorlin-host hosts LV2 plug-ins through, so apt install brings it"
+deb_recommends=$(dpkg-deb -f "$deb" Recommends 2>/dev/null)
+if grep -q 'liblilv-0-0' <<<"$deb_depends" && grep -q 'python3-numpy' <<<"$deb_recommends"; then
+  pass "the .deb declares lilv, which quorlin-host hosts LV2 plug-ins through, and recommends numpy, which the \
+Python package renders into, so apt install brings both"
 else
-  fail "the .deb declares lilv" "Depends: $deb_depends"
+  fail "the .deb declares lilv and recommends numpy" "Depends: $deb_depends; Recommends: $deb_recommends"
 fi
 
 deb_version=$(dpkg-deb -f "$deb" Version 2>/dev/null)
@@ -88,6 +100,22 @@ if "$install_root/usr/bin/quorlin-host" render --quiet $params "$install_root/us
   pass "the installed quorlin-host renders the demo with the installed module, identical to the build's render"
 else
   fail "the installed quorlin-host renders the demo with the installed module" "$(tail -n 1 "$scratch/render.log")"
+fi
+
+# Debian's python3 imports the installed package (its folder is on python3's
+# path below /usr), which plays the bundle installed beside it as the build's
+# package plays the build's.
+render_notes='import sys, numpy, quorlin; print(quorlin.__file__); print(quorlin.info()["bundle"]);
+numpy.save(sys.argv[1], quorlin.Instrument().render(notes=[(60, 100, 0.0, 0.5), (67, 90, 0.25, 0.5)], seconds=1.0))'
+shown=$(cd "$scratch" && PYTHONPATH="$install_root/usr/$python_site" /usr/bin/python3 -c "$render_notes" \
+          "$scratch/installed.npy" 2>&1)
+built=$(PYTHONPATH="$root/build/python" /usr/bin/python3 -c "$render_notes" "$scratch/built.npy" 2>&1)
+if [ "$shown" = "$install_root/usr/$python_site/quorlin/__init__.py
+$install_root/usr/lib/lv2/quorlin.lv2/" ] && [ -n "$built" ] && cmp -s "$scratch/installed.npy" "$scratch/built.npy"; then
+  pass "python3 imports the installed package, which finds the installed bundle and renders as the build's does"
+else
+  fail "python3 imports the installed package, which finds the installed bundle and renders as the build's does" \
+    "$(tr '\n' ' ' <<<"$shown")"
 fi
 
 # Ardour looks in /usr/lib/lxvst when no LXVST_PATH is set, and its scanner

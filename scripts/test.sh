@@ -4,8 +4,8 @@
 # and the last line is their sum, "N passed, N failed". The exit status is
 # non-zero when anything failed or nothing ran.
 # Usage: scripts/test.sh [stage...]   (default: all stages in order)
-# Stages: deps selftest linux live lv2 win32 win64 crosscheck package sanitize
-#         tsan
+# Stages: deps selftest linux python live lv2 win32 win64 crosscheck package
+#         sanitize tsan
 #         valgrind fuzz hosts bench   ("windows" stands for win32 win64)
 # A stage is a function stage_NAME; its checks go through `check` (one script
 # or command each) or `check_tests` (a build folder's ctest), and anything else
@@ -26,9 +26,10 @@ source scripts/private-x-server.sh
 # A failed check is counted, and the stage goes on with its next one.
 check() { tally_run "$@" || true; }
 check_tests() { tally_ctest "$@" || true; }
+check_pytest() { tally_pytest "$@" || true; }
 
 stage_deps() {
-  bash scripts/install-deps.sh build windows editor hosts fuzz bench package lv2 live
+  bash scripts/install-deps.sh build windows editor hosts fuzz bench package lv2 live python
 }
 
 # The test script's own guard: a build folder configured without tests fails
@@ -65,6 +66,17 @@ stage_linux() {
   trap stop_private_x_server EXIT
   start_private_x_server build/x-server
   check_tests "Linux tests" build -j"$jobs"
+}
+
+# The Python package under Debian's pytest: renders equal to quorlin-host's
+# (Quorlin and synthv1, a Debian LV2 synthesizer, which starts Qt even for its
+# sound), independent of order and thread, the error table, pickling and a
+# Dask LocalCluster, and pip installing it into a fresh virtual environment.
+stage_python() {
+  bash scripts/install-deps.sh python lv2
+  build_targets linux quorlin quorlin-host quorlin_lv2 quorlin_factory_bank_file quorlin_python tool_refusing_plugin
+  export PYTHONPATH="$root/build/python" QT_QPA_PLATFORM=offscreen
+  check_pytest "Python package" tests/python
 }
 
 # quorlin-host play through JACK servers of its own (the dummy backend).
@@ -246,7 +258,7 @@ stage_hosts() {
 
 requested=("$@")
 [ ${#requested[@]} -gt 0 ] ||
-  requested=(deps selftest linux live lv2 windows crosscheck package sanitize tsan valgrind fuzz hosts bench)
+  requested=(deps selftest linux python live lv2 windows crosscheck package sanitize tsan valgrind fuzz hosts bench)
 stages=()
 for stage in "${requested[@]}"; do
   if [ "$stage" = windows ]; then stages+=(win32 win64); else stages+=("$stage"); fi

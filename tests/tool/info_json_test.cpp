@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tools/commands/json_text.h"
+#include "tools/files/json_text.h"
 
 namespace {
 

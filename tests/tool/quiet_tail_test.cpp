@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "tools/commands/quiet_tail.h"
+#include "tools/hosting/quiet_tail.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "tools/commands/json_text.h"
+#include "tools/files/json_text.h"
 
 namespace {
 

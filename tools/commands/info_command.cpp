@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "tools/commands/command_line.h"
-#include "tools/commands/info_json.h"
 #include "tools/commands/lv2_info.h"
-#include "tools/hosting/instrument_plugin.h"
 #include "tools/commands/subcommands.h"
+#include "tools/hosting/description_json.h"
+#include "tools/hosting/instrument_plugin.h"
+#include "tools/hosting/plugin_description.h"
 #include "tools/system/tool_error.h"
 
 namespace {
@@ -27,10 +28,6 @@ const char* const kInfoHelp =
     "                    parameter values after it (VST 2)\n"
     "  --json            the same as one JSON object, for scripts\n"
     "  --help            this text\n";
-
-// Rate and block size the plug-in is told before it is asked anything.
-constexpr int32_t kInfoSampleRate = 44100;
-constexpr int32_t kInfoBlockSize = 512;
 
 // A plug-in's text as one printable line: quoted, or (empty).
 std::string shown(const std::string& text) {
@@ -119,9 +116,7 @@ int infoCommand(const Arguments& args) {
   const ParsedArguments parsed =
       parseArguments(args, {{"--plugin", true}, {"--preset", true}, {"--json", false}, {"--help", false}}, kInfoUsage);
   std::string pluginName = defaultPluginName();
-  SessionSettings settings;
-  settings.sampleRate = kInfoSampleRate;
-  settings.blockSize = kInfoBlockSize;
+  std::string preset;
   bool json = false;
   for (const auto& [name, value] : parsed.options) {
     if (name == "--help") {
@@ -131,7 +126,7 @@ int infoCommand(const Arguments& args) {
     if (name == "--json") {
       json = true;
     } else if (name == "--preset") {
-      settings.preset = value;
+      preset = value;
     } else {
       pluginName = value;
     }
@@ -139,27 +134,13 @@ int infoCommand(const Arguments& args) {
   if (!parsed.operands.empty()) throw usageError("unexpected argument '" + parsed.operands[0] + "'", kInfoUsage);
 
   const std::unique_ptr<InstrumentPlugin> plugin = loadInstrumentPlugin(pluginName);
-  const std::unique_ptr<Instrument> instrument = plugin->instantiate();
-  const bool withPreset = !settings.preset.empty();
-  if (withPreset) {
-    instrument->configure(settings);
+  const InstrumentDescription description = describePlugin(*plugin, preset);
+  if (json) {
+    std::fputs(describeAsJson(description).c_str(), stdout);
+  } else if (const auto* vst2 = std::get_if<Vst2Description>(&description)) {
+    printText(*vst2);
   } else {
-    instrument->setTiming(kInfoSampleRate, kInfoBlockSize);
-  }
-  const InstrumentDescription description = instrument->describe(withPreset);
-  if (const auto* vst2 = std::get_if<Vst2Description>(&description)) {
-    if (json) {
-      std::fputs(describeAsJson(*vst2).c_str(), stdout);
-    } else {
-      printText(*vst2);
-    }
-  } else {
-    const Lv2Description& lv2 = std::get<Lv2Description>(description);
-    if (json) {
-      std::fputs(describeAsJson(lv2).c_str(), stdout);
-    } else {
-      printText(lv2);
-    }
+    printText(std::get<Lv2Description>(description));
   }
   return kExitSuccess;
 }

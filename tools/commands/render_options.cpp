@@ -60,10 +60,6 @@ const char* const kBatchLineUsage =
     "IN.mid OUT.wav [--rate HZ] [--block N] [--program P] [--param I=V]... [--preset FILE] "
     "[--save FILE] [--tail SECONDS|auto] [--format F]";
 
-constexpr int64_t kMinRate = 1000;
-constexpr int64_t kMaxRate = 768000;
-constexpr int64_t kMaxBlock = 65536;
-constexpr int64_t kMaxTailSeconds = 3600;
 constexpr int64_t kMaxJobs = 64;
 constexpr int64_t kMaxShards = 1000000;
 
@@ -112,9 +108,10 @@ TailLength parseTail(const std::string& text, const std::string& usage) {
 void applySongOption(SongSettings& song, const std::string& name, const std::string& value, const std::string& usage) {
   if (applySessionOption(song.session, name, value, usage)) return;
   if (name == "--rate") {
-    song.session.sampleRate = static_cast<int32_t>(parseWholeNumber(name, value, kMinRate, kMaxRate, usage));
+    song.session.sampleRate =
+        static_cast<int32_t>(parseWholeNumber(name, value, kMinSampleRate, kMaxSampleRate, usage));
   } else if (name == "--block") {
-    song.session.blockSize = static_cast<int32_t>(parseWholeNumber(name, value, 1, kMaxBlock, usage));
+    song.session.blockSize = static_cast<int32_t>(parseWholeNumber(name, value, 1, kMaxBlockSize, usage));
   } else if (name == "--save") {
     song.savePath = parsePresetSavePath(name, value, usage);
   } else if (name == "--tail") {

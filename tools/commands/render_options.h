@@ -12,14 +12,8 @@
 
 #include "tools/commands/batch_list.h"
 #include "tools/hosting/instrument.h"
+#include "tools/hosting/song_player.h"
 #include "tools/files/wav_writer.h"
-
-// How long to render past the last event: a fixed time, or until the
-// output has gone quiet.
-struct TailLength {
-  bool untilQuiet = false;
-  int64_t nanoseconds = 1000000000;  // when fixed
-};
 
 // Everything one song's render needs besides the module.
 struct SongSettings {

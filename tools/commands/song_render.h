@@ -11,9 +11,6 @@
 #include "tools/commands/instance_gate.h"
 #include "tools/commands/render_options.h"
 
-// The WAV file holds the plug-in's first two outputs, or its only one.
-constexpr int kMaxWrittenChannels = 2;
-
 struct SongResult {
   int channels = 0;
   int64_t frames = 0;

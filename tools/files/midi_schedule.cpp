@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "tools/system/tool_error.h"
+
 namespace {
 
 constexpr uint64_t kDefaultTempo = 500000;  // microseconds per quarter note: 120 beats per minute
@@ -94,4 +96,21 @@ MidiSchedule scheduleMidiFile(const MidiFile& file, int32_t sampleRate) {
     }
   }
   return schedule;
+}
+
+MidiSchedule readMidiSchedule(const std::string& path, int32_t sampleRate) {
+  const MidiFile song = readMidiFile(path);
+  try {
+    return scheduleMidiFile(song, sampleRate);
+  } catch (const MidiFileError& error) {
+    throw ToolError(kExitBadInput, path + ": " + error.what());
+  }
+}
+
+int64_t frameAt(int64_t nanoseconds, int32_t sampleRate) {
+  constexpr int64_t kNanosecondsPerSecond = 1000000000;
+  // Whole seconds and the rest apart, so that no product overflows.
+  const int64_t rest = nanoseconds % kNanosecondsPerSecond;
+  return nanoseconds / kNanosecondsPerSecond * sampleRate +
+         (2 * rest * sampleRate + kNanosecondsPerSecond) / (2 * kNanosecondsPerSecond);
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "tools/files/midi_file.h"
@@ -31,3 +32,11 @@ struct MidiSchedule {
 
 // Throws MidiFileError for an event more than kMaxSongSeconds into the song.
 MidiSchedule scheduleMidiFile(const MidiFile& file, int32_t sampleRate);
+
+// The file at `path`, read and scheduled. Throws ToolError (kExitBadInput)
+// naming the file, and the byte where a corrupt one goes wrong.
+MidiSchedule readMidiSchedule(const std::string& path, int32_t sampleRate);
+
+// The frame a time of `nanoseconds` lands on, by the same rule as a file's
+// events: floor(t * rate + 1/2), exactly, for times up to kMaxSongSeconds.
+int64_t frameAt(int64_t nanoseconds, int32_t sampleRate);

@@ -9,7 +9,11 @@
 
 std::vector<uint8_t> readWholeFile(const std::string& path, size_t maxBytes) {
   std::FILE* stream = std::fopen(path.c_str(), "rb");
-  if (stream == nullptr) throw ToolError(kExitBadInput, path + ": cannot open: " + std::strerror(errno));
+  if (stream == nullptr) {
+    const std::string message = path + ": cannot open: " + std::strerror(errno);
+    if (errno == ENOENT) throw MissingFile(kExitBadInput, message);
+    throw ToolError(kExitBadInput, message);
+  }
   std::vector<uint8_t> bytes;
   uint8_t buffer[65536];
   size_t count = 0;

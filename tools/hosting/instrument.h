@@ -34,6 +34,11 @@ struct ParameterSetting {
   std::string valueText;  // as given, for messages
 };
 
+// The rates and block sizes a host offers.
+constexpr int32_t kMinSampleRate = 1000;
+constexpr int32_t kMaxSampleRate = 768000;
+constexpr int32_t kMaxBlockSize = 65536;
+
 struct SessionSettings {
   int32_t sampleRate = 44100;
   int32_t blockSize = 512;

@@ -59,6 +59,18 @@ struct Lv2ScalePoint {
 
 enum class Lv2PortKind { Audio, Control, Cv, Atom, Other };
 
+// The kind as `info` names it.
+inline const char* lv2PortKindName(Lv2PortKind kind) {
+  switch (kind) {
+    case Lv2PortKind::Audio: return "audio";
+    case Lv2PortKind::Control: return "control";
+    case Lv2PortKind::Cv: return "cv";
+    case Lv2PortKind::Atom: return "atom";
+    case Lv2PortKind::Other: break;
+  }
+  return "other";
+}
+
 struct Lv2Port {
   uint32_t index = 0;
   std::string symbol;

@@ -25,6 +25,13 @@ class ToolError : public std::runtime_error {
   ExitStatus status_;
 };
 
+// A file or folder named to be read that is not there. The tool reports it
+// as any other failure; the Python package raises FileNotFoundError for it.
+class MissingFile : public ToolError {
+ public:
+  using ToolError::ToolError;
+};
+
 // A command line that the subcommand cannot accept; the message carries the usage line.
 inline ToolError usageError(const std::string& problem, const std::string& usage) {
   return ToolError(kExitBadInput, problem + "; usage: " + usage);

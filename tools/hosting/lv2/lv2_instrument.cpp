@@ -14,6 +14,7 @@
 #include "tools/hosting/lv2/lv2_presets.h"
 #include "tools/hosting/lv2/lv2_world.h"
 #include "tools/hosting/lv2/urid_map.h"
+#include "tools/files/lv2_preset_name.h"
 #include "tools/files/preset_file.h"
 #include "tools/system/system_services.h"
 
@@ -269,9 +270,10 @@ std::vector<std::pair<std::string, float>> Lv2Instrument::parameterValues() {
 }
 
 std::unique_ptr<SavedState> Lv2Instrument::saveState(const std::string& path) {
-  if (presetKindForFileName(path)) {
-    throw ToolError(kExitBadInput, "--save " + path + ": .fxp and .fxb presets are VST 2's; an LV2 plug-in's state "
-                                   "goes into a preset bundle NAME.preset.lv2");
+  if (!isLv2PresetBundleName(path)) {
+    const std::string vst2 = presetKindForFileName(path) ? ".fxp and .fxb presets are VST 2's; " : "";
+    throw ToolError(kExitBadInput,
+                    "--save " + path + ": " + vst2 + "an LV2 plug-in's state goes into a preset bundle NAME.preset.lv2");
   }
   applyRequests();
   const std::lock_guard<std::mutex> lock(interfaceThread());

@@ -101,7 +101,7 @@ std::vector<const LilvPlugin*> Lv2World::findPlugins(const std::string& name) {
   const LilvPlugins* all = lilv_world_get_all_plugins(world_);
   if (!file.exists) {
     const bool looksLikeFolder = name.find("://") == std::string::npos && name.rfind("urn:", 0) != 0;
-    if (looksLikeFolder) throw ToolError(kExitBadModule, name + ": no such LV2 bundle");
+    if (looksLikeFolder) throw MissingFile(kExitBadModule, name + ": no such LV2 bundle");
     LilvNode* uri = lilv_new_uri(world_, name.c_str());
     const LilvPlugin* plugin = lilv_plugins_get_by_uri(all, uri);
     lilv_node_free(uri);

@@ -19,7 +19,9 @@ ModuleLibrary::ModuleLibrary(const std::string& path) : path_(path) {
   const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
   handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle_ == nullptr) {
-    throw ToolError(kExitBadModule, path + ": cannot load the module: " + lastLoaderError());
+    const std::string message = path + ": cannot load the module: " + lastLoaderError();
+    if (!identifyFile(path).exists) throw MissingFile(kExitBadModule, message);
+    throw ToolError(kExitBadModule, message);
   }
   for (const char* name : {"VSTPluginMain", "main"}) {
     if ((entryPoint_ = entry(name)) != nullptr) return;

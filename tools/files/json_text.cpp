@@ -1,4 +1,4 @@
-#include "tools/commands/json_text.h"
+#include "tools/files/json_text.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "tools/commands/quiet_tail.h"
+#include "tools/hosting/quiet_tail.h"
 
 #include <cmath>
 
