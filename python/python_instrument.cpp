@@ -68,7 +68,7 @@ std::vector<std::pair<std::string, float>> PythonInstrument::parameters() {
   std::vector<std::pair<std::string, float>> named;
   for (const NamedParameter& parameter : names_) {
     for (const auto& [key, value] : values_) {
-      if (key == parameter.key) named.emplace_back(parameter.name, value);
+      if (key == parameter.key) named.emplace_back(parameter.name, static_cast<float>(value));
     }
   }
   return named;

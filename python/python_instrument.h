@@ -88,5 +88,5 @@ class PythonInstrument {
   std::unique_ptr<InstrumentPlugin> plugin_;
   std::vector<NamedParameter> names_;
   ScriptSettings settings_;
-  std::vector<std::pair<std::string, float>> values_;  // by key, as the instance of the settings reported them
+  std::vector<std::pair<std::string, double>> values_;  // by key, as the instance of the settings reported them
 };

@@ -24,9 +24,9 @@ stop_server() {
 }
 trap '[ -z "$play_pid" ] || kill -KILL "$play_pid" 2>/dev/null; stop_server; rm -rf "$scratch"' EXIT
 
-# Starts a server with that period, and play, and waits for play's
-# connections: no MIDI source yet.
-start() { # PERIOD
+# Starts a server with that period, and play (with the options given), and
+# waits for play's connections: no MIDI source yet.
+start() { # PERIOD [PLAY-OPTION...]
   # JACK has eight server slots and frees a dead server's slot only for a new
   # server of the same name: one fixed name keeps a killed run from using one up.
   export JACK_DEFAULT_SERVER="quorlin-live-test"
@@ -35,7 +35,7 @@ start() { # PERIOD
   server_pid=$!
   jack_wait -w -t 10 >/dev/null 2>&1
   LD_PRELOAD="$build/audio_thread_allocations.so" QUORLIN_ALLOCATION_REPORT="$scratch/allocations" \
-    "$build/quorlin-host" play --no-editor --name instrument >"$scratch/play.out" 2>"$scratch/play.err" &
+    "$build/quorlin-host" play --no-editor --name instrument "${@:2}" >"$scratch/play.out" 2>"$scratch/play.err" &
   play_pid=$!
   until grep -q "no MIDI sources found yet" "$scratch/play.out"; do
     kill -0 "$play_pid" 2>/dev/null || { cat "$scratch/play.err" >&2 && exit 1; }
@@ -85,6 +85,19 @@ for case in "64 played 64" "256 played 256" "1024 played 1024" "256 period_chang
   stop_server
 done
 grep -q "now runs at $rate Hz, 1024 frames a period" "$scratch/play.out" || fail "period change: not followed"
+
+# A CLAP instrument (the tool tests' module, its notes as CLAP note events)
+# plays as it renders too, with nothing allocated on the audio thread.
+clap=(--plugin "$build/tool_clap_test_plugin.clap#org.quorlin.test.clap-notes")
+start 256 "${clap[@]}"
+"$build/live_test_clients" instrument "$scratch/played.mid" "$scratch/live.wav" 24000 >/dev/null ||
+  fail "CLAP: the test clients failed"
+kill -INT "$play_pid"
+wait_play "CLAP" 0
+"$build/quorlin-host" render --quiet "${clap[@]}" --rate "$rate" --block 256 --tail 0.5 "$scratch/played.mid" \
+  "$scratch/render.wav"
+cmp -s "$scratch/live.wav" "$scratch/render.wav" || fail "CLAP: the recording differs from the render"
+stop_server
 
 # Ctrl-C while a note is held: the note-off reaches the instrument (its
 # release is 0), so the last period play renders is silent.

@@ -82,7 +82,7 @@ stage_python() {
 # quorlin-host play through JACK servers of its own (the dummy backend).
 stage_live() {
   bash scripts/install-deps.sh live
-  build_targets linux quorlin quorlin-host live_test_clients audio_thread_allocations
+  build_targets linux quorlin quorlin-host live_test_clients audio_thread_allocations tool_clap_test_plugin
   check "live play over JACK" bash scripts/test-live.sh build
 }
 
@@ -187,9 +187,45 @@ lv2_crosscheck() {
   done < <(factory_pairs)
 }
 
+# render_clap TARGET OUT.wav: the demo song rendered by the target's
+# quorlin-host through the tool tests' CLAP module built for that target.
+render_clap() {
+  local dir plugin
+  dir=$(build_dir "$1")
+  plugin="$dir/tool_clap_test_plugin.clap#org.quorlin.test.clap-notes"
+  if [ "$1" = linux ]; then
+    "$dir/quorlin-host" render --quiet --plugin "$plugin" --param Gain=0.5 examples/demo.mid "$2"
+  else
+    (use_build_wine "$dir" && wine "$dir/quorlin-host.exe" render --quiet --plugin "$plugin" --param Gain=0.5 \
+      examples/demo.mid "$2")
+  fi
+}
+
+# same_clap_render TARGET: the Windows target's CLAP render is the Linux one.
+same_clap_render() {
+  local wav
+  wav="$(build_dir "$1")/clap-$1.wav"
+  render_clap "$1" "$wav" && cmp build/crosscheck/clap-linux.wav "$wav"
+}
+
+# A CLAP instrument renders the same file under Linux and, through each
+# Windows quorlin-host.exe, under Wine.
+clap_crosscheck() {
+  local target
+  for target in linux i686 x86_64; do
+    build_targets "$target" quorlin-host tool_clap_test_plugin >/dev/null
+  done
+  mkdir -p build/crosscheck
+  render_clap linux build/crosscheck/clap-linux.wav
+  for target in i686 x86_64; do
+    check "a CLAP instrument from the Linux and the Windows $target builds: identical files" same_clap_render "$target"
+  done
+}
+
 # The demo rendered by all three builds must be the same file, byte for byte;
 # each Windows quorlin-host.exe names the other bitness's module as such; the
-# LV2 bundle renders the VST 2 module's files.
+# LV2 bundle renders the VST 2 module's files; a CLAP instrument renders the
+# same on Linux and Windows.
 stage_crosscheck() {
   local target
   for target in linux i686 x86_64; do
@@ -204,6 +240,7 @@ stage_crosscheck() {
   check "32-bit quorlin-host.exe names a 64-bit module as such" expect_bitness_message i686 x86_64
   check "quorlin-host.exe says it hosts VST 2 plug-ins when given an LV2 bundle" expect_lv2_refusal x86_64
   lv2_crosscheck
+  clap_crosscheck
 }
 
 stage_package() {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "tools/files/clap_state_file.h"
 #include "tools/files/lv2_preset_name.h"
 #include "tools/files/preset_file.h"
 #include "tools/system/tool_error.h"
@@ -24,14 +25,11 @@ ToolError badValue(const std::string& option, const std::string& text, const std
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// An LV2 port symbol: a letter or underscore, then letters, digits and underscores.
-bool isSymbol(const std::string& text) {
-  const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
-  if (text.empty() || !letter(text[0])) return false;
+bool isWholeNumber(const std::string& text) {
   for (char c : text) {
-    if (!letter(c) && !isDigit(c)) return false;
+    if (!isDigit(c)) return false;
   }
-  return true;
+  return !text.empty();
 }
 
 }  // namespace
@@ -117,15 +115,18 @@ int64_t parseNanoseconds(const std::string& option, const std::string& text, int
   return seconds * 1000000000 + fraction;
 }
 
+// A key of digits is a number (a VST 2 parameter's index, an LV2 port's, a
+// CLAP parameter's id); any other is a name (an LV2 port's symbol, a CLAP
+// parameter's name, which may hold spaces), which the plug-in's format checks.
 ParameterSetting parseParameterSetting(const std::string& option, const std::string& text, const std::string& usage) {
   const size_t equals = text.find('=');
   if (equals == std::string::npos) throw usageError(option + " needs INDEX=VALUE, not '" + text + "'", usage);
   ParameterSetting setting;
   setting.key = text.substr(0, equals);
-  if (!setting.key.empty() && isDigit(setting.key[0])) {
-    setting.key = std::to_string(parseWholeNumber(option, setting.key, 0, INT32_MAX, usage));
-  } else if (!isSymbol(setting.key)) {
-    throw usageError(option + " needs INDEX=VALUE or SYMBOL=VALUE, not '" + text + "'", usage);
+  if (isWholeNumber(setting.key)) {
+    setting.key = std::to_string(parseWholeNumber(option, setting.key, 0, UINT32_MAX, usage));
+  } else if (setting.key.empty()) {
+    throw usageError(option + " needs INDEX=VALUE or NAME=VALUE, not '" + text + "'", usage);
   }
   setting.valueText = text.substr(equals + 1);
   setting.value = parseFloatValue(option, setting.valueText, usage);
@@ -133,9 +134,9 @@ ParameterSetting parseParameterSetting(const std::string& option, const std::str
 }
 
 std::string parsePresetSavePath(const std::string& option, const std::string& text, const std::string& usage) {
-  if (!presetKindForFileName(text) && !isLv2PresetBundleName(text)) {
+  if (!presetKindForFileName(text) && !isLv2PresetBundleName(text) && !isClapStateFileName(text)) {
     throw usageError(option + " needs a file name ending in .fxp or .fxb, not '" + text +
-                         "' (for an LV2 plug-in, a folder NAME.preset.lv2)",
+                         "' (for an LV2 plug-in, a folder NAME.preset.lv2; for CLAP, NAME.clapstate)",
                      usage);
   }
   return text;

@@ -32,8 +32,8 @@ int64_t parseWholeNumber(const std::string& option, const std::string& text, int
 // same way on every platform.
 float parseFloatValue(const std::string& option, const std::string& text, const std::string& usage);
 
-// "KEY=VALUE", as --param takes it: a whole index from 0 or a port symbol,
-// and a finite value; whether the plug-in has that parameter and takes that
+// "KEY=VALUE", as --param takes it: a whole number from 0 (an index or an
+// id) or a name, and a finite value; whether the plug-in has that parameter and takes that
 // value is for the instrument to say.
 ParameterSetting parseParameterSetting(const std::string& option, const std::string& text, const std::string& usage);
 
@@ -43,5 +43,6 @@ int64_t parseNanoseconds(const std::string& option, const std::string& text, int
                          const std::string& usage);
 
 // A file to save a preset in: a name ending in .fxp (one program) or .fxb (a
-// bank), which says what is saved, or an LV2 preset bundle NAME.preset.lv2.
+// bank), which says what is saved, an LV2 preset bundle NAME.preset.lv2, or
+// a CLAP state NAME.clapstate.
 std::string parsePresetSavePath(const std::string& option, const std::string& text, const std::string& usage);

@@ -8,6 +8,7 @@
 
 #include "tools/commands/command_line.h"
 #include "tools/commands/editor_window.h"
+#include "tools/files/json_text.h"
 #include "tools/commands/session_options.h"
 #include "tools/hosting/instrument_plugin.h"
 #include "tools/commands/subcommands.h"
@@ -22,27 +23,29 @@ const char* const kEditorUsage =
 const char* const kEditorHelp =
     "usage: quorlin-host editor [options]\n"
     "Opens a plug-in's editor in a window and runs it until the window is closed: a VST 2\n"
-    "plug-in's editor, or an LV2 plug-in's X11 UI.\n"
+    "plug-in's editor, an LV2 plug-in's X11 UI, or a CLAP plug-in's embedded GUI.\n"
     "\n"
-    "  --plugin PATH        the VST 2 module, or the LV2 plug-in's bundle folder or URI\n"
+    "  --plugin PATH        the VST 2 module, the LV2 plug-in's bundle folder or URI, or the\n"
+    "                       CLAP plug-in's FILE.clap, FILE.clap#ID or id\n"
     "                       (default: the Quorlin module beside this program)\n"
     "  --program P          program to select (default 0)\n"
-    "  --preset FILE        load an .fxp program or .fxb bank first (VST 2), or an LV2\n"
-    "                       preset's URI or bundle folder; --program and --param then change\n"
-    "                       what it set\n"
+    "  --preset FILE        load an .fxp program or .fxb bank first (VST 2), an LV2 preset's\n"
+    "                       URI or bundle folder, or a CLAP .clapstate file or factory preset's\n"
+    "                       name; --program and --param then change what it set\n"
     "  --param I=V          set parameter I to V (VST 2: 0 to 1) before the program is applied\n"
-    "                       again; for LV2, I is a control port's symbol or index (repeatable)\n"
+    "                       again; for LV2, I is a control port's symbol or index, for CLAP a\n"
+    "                       parameter's id or name (repeatable)\n"
     "  --screenshot FILE    save a PNG picture of the window and end instead of waiting\n"
     "  --after MS           milliseconds to let the editor draw before the picture, 0 to 600000\n"
     "                       (default 500)\n"
     "  --print-parameters   when the window closes (or the picture is saved), print each\n"
     "                       parameter of the current program as a line \"INDEX VALUE\" (LV2:\n"
-    "                       each control input as \"SYMBOL VALUE\")\n"
+    "                       each control input as \"SYMBOL VALUE\"; CLAP: \"ID VALUE\")\n"
     "                       to standard output\n"
     "  --save FILE          when the window closes (or the picture is saved), save what was\n"
     "                       dialled in as FILE.fxp (the current program) or FILE.fxb (every\n"
     "                       program), as a chunk where the plug-in has chunks; for LV2, as the\n"
-    "                       preset bundle NAME.preset.lv2\n"
+    "                       preset bundle NAME.preset.lv2; for CLAP, as NAME.clapstate\n"
     "  --help               this text\n"
     "\n"
     "Exit status: 0 done, 1 the picture or preset could not be written, 2 bad usage, preset,\n"
@@ -91,11 +94,9 @@ EditorOptions parseEditorOptions(const Arguments& args) {
   return options;
 }
 
-// Nine significant digits tell every float apart, so the printed value reads
-// back as exactly the one the plug-in holds.
 void printParameters(Instrument& instrument) {
   for (const auto& [key, value] : instrument.parameterValues()) {
-    std::printf("%s %.9g\n", key.c_str(), static_cast<double>(value));
+    std::printf("%s %s\n", key.c_str(), exactNumber(value).c_str());
   }
   std::fflush(stdout);
 }

@@ -5,6 +5,7 @@
 #include <variant>
 #include <vector>
 
+#include "tools/commands/clap_info.h"
 #include "tools/commands/command_line.h"
 #include "tools/commands/lv2_info.h"
 #include "tools/commands/subcommands.h"
@@ -19,13 +20,16 @@ const char* const kInfoUsage = "quorlin-host info [--plugin PATH] [--preset FILE
 
 const char* const kInfoHelp =
     "usage: quorlin-host info [--plugin PATH] [--preset FILE] [--json]\n"
-    "Describes a VST 2 module (identity, flags, programs, parameters and capabilities) or an\n"
-    "LV2 plug-in (URI, ports, features, presets and UIs).\n"
+    "Describes a VST 2 module (identity, flags, programs, parameters and capabilities), an\n"
+    "LV2 plug-in (URI, ports, features, presets and UIs) or a CLAP plug-in (id, parameters,\n"
+    "ports, extensions and factory presets).\n"
     "\n"
-    "  --plugin PATH     the VST 2 module, or the LV2 plug-in's bundle folder or URI\n"
+    "  --plugin PATH     the VST 2 module, the LV2 plug-in's bundle folder or URI, or the CLAP\n"
+    "                    plug-in's FILE.clap, FILE.clap#ID or id\n"
     "                    (default: the Quorlin module beside this program)\n"
     "  --preset FILE     load an .fxp program or .fxb bank first, and show every program's\n"
-    "                    parameter values after it (VST 2)\n"
+    "                    parameter values after it (VST 2); or a preset of the plug-in's\n"
+    "                    format, and show the values it set\n"
     "  --json            the same as one JSON object, for scripts\n"
     "  --help            this text\n";
 
@@ -139,8 +143,10 @@ int infoCommand(const Arguments& args) {
     std::fputs(describeAsJson(description).c_str(), stdout);
   } else if (const auto* vst2 = std::get_if<Vst2Description>(&description)) {
     printText(*vst2);
+  } else if (const auto* lv2 = std::get_if<Lv2Description>(&description)) {
+    printText(*lv2);
   } else {
-    printText(std::get<Lv2Description>(description));
+    printText(std::get<ClapDescription>(description));
   }
   return kExitSuccess;
 }

@@ -41,12 +41,14 @@ std::unique_ptr<EditorWindow> openEditor(Instrument& instrument, const PlayOptio
   }
 }
 
-// Runs until a stop request or the editor's window closing; throws ToolError
+// Runs until a stop request or the editor's window closing, serving the
+// instrument's main-thread work meanwhile; throws ToolError
 // (kExitNoAudio) when the server goes away.
-void playUntilStopped(JackClient& client, LivePlayer& player, const PlayedPorts& ports, const PlayOptions& options,
-                      std::unique_ptr<EditorWindow>& editor) {
+void playUntilStopped(JackClient& client, LivePlayer& player, Instrument& instrument, const PlayedPorts& ports,
+                      const PlayOptions& options, std::unique_ptr<EditorWindow>& editor) {
   LiveStatus status(standardErrorIsTerminal());
   while (!interruptRequested() && (!editor || editor->idle())) {
+    instrument.serveMainThread();
     if (player.serverGone()) {
       status.clear();
       editor.reset();
@@ -94,7 +96,7 @@ int playCommand(const Arguments& args) {
   printLines(connectPorts(client, ports, options.connections));
   std::unique_ptr<EditorWindow> editor = openEditor(*instrument, options, "quorlin-host play: " + pluginName);
 
-  playUntilStopped(client, player, ports, options, editor);
+  playUntilStopped(client, player, *instrument, ports, options, editor);
   editor.reset();
   player.finish();
   std::printf("quorlin-host: stopped; xruns: %llu, MIDI events dropped: %llu\n",

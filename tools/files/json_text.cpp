@@ -75,3 +75,22 @@ std::string jsonNumber(double value) {
   std::snprintf(text, sizeof text, "%.9g", value);
   return std::isfinite(value) ? text : "null";
 }
+
+std::string exactNumber(double value) {
+  char text[32];
+  const bool isFloat = static_cast<double>(static_cast<float>(value)) == value;
+  std::snprintf(text, sizeof text, isFloat ? "%.9g" : "%.17g", value);
+  return text;
+}
+
+std::string jsonList(const std::vector<std::string>& items, const char* indent) {
+  std::string list;
+  for (const std::string& item : items) list += (list.empty() ? "\n" : ",\n") + std::string(indent) + item;
+  return "[" + list + (list.empty() ? "]" : "\n" + std::string(indent).substr(2) + "]");
+}
+
+std::vector<std::string> jsonStrings(const std::vector<std::string>& texts) {
+  std::vector<std::string> items;
+  for (const std::string& text : texts) items.push_back(jsonString(text));
+  return items;
+}

@@ -1,6 +1,7 @@
 #include "tools/hosting/description_json.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -20,16 +21,41 @@ const char* canDoValue(int64_t answer) {
   return "null";
 }
 
-std::string jsonList(const std::vector<std::string>& items, const char* indent) {
-  std::string list;
-  for (const std::string& item : items) list += (list.empty() ? "\n" : ",\n") + std::string(indent) + item;
-  return "[" + list + (list.empty() ? "]" : "\n" + std::string(indent).substr(2) + "]");
+std::string jsonAudioPorts(const std::vector<ClapAudioPort>& ports) {
+  std::vector<std::string> items;
+  for (const ClapAudioPort& port : ports) {
+    items.push_back("{\"id\": " + std::to_string(port.id) + ", \"name\": " + jsonString(port.name) +
+                    ", \"channels\": " + std::to_string(port.channels) + ", \"type\": " + jsonString(port.type) +
+                    ", \"main\": " + (port.main ? "true" : "false") + "}");
+  }
+  return jsonList(items, "    ");
 }
 
-std::vector<std::string> quoted(const std::vector<std::string>& texts) {
+// Texts as a JSON list on one line.
+std::string jsonInline(const std::vector<std::string>& texts) {
+  std::string list;
+  for (const std::string& text : texts) list += (list.empty() ? "" : ", ") + jsonString(text);
+  return "[" + list + "]";
+}
+
+std::string jsonNotePorts(const std::vector<ClapNotePort>& ports) {
   std::vector<std::string> items;
-  for (const std::string& text : texts) items.push_back(jsonString(text));
-  return items;
+  for (const ClapNotePort& port : ports) {
+    items.push_back("{\"id\": " + std::to_string(port.id) + ", \"name\": " + jsonString(port.name) +
+                    ", \"dialects\": " + jsonInline(port.dialects) + ", \"preferred\": " + jsonString(port.preferred) +
+                    "}");
+  }
+  return jsonList(items, "    ");
+}
+
+uint32_t channelsOf(const std::vector<ClapAudioPort>& ports) {
+  uint32_t channels = 0;
+  for (const ClapAudioPort& port : ports) channels += port.channels;
+  return channels;
+}
+
+std::string exactOptionalNumber(const std::optional<double>& value) {
+  return value && std::isfinite(*value) ? exactNumber(*value) : "null";
 }
 
 // Each format's object, by its own fields.
@@ -131,8 +157,8 @@ std::string objectOf(const Lv2Description& plugin) {
                     ", \"maximum\": " + optionalNumber(port.maximum) + ", \"scalePoints\": [" + pointList + "]}");
   }
   field("ports", jsonList(ports, "    "));
-  field("requiredFeatures", jsonList(quoted(plugin.requiredFeatures), "    "));
-  field("optionalFeatures", jsonList(quoted(plugin.optionalFeatures), "    "));
+  field("requiredFeatures", jsonList(jsonStrings(plugin.requiredFeatures), "    "));
+  field("optionalFeatures", jsonList(jsonStrings(plugin.optionalFeatures), "    "));
   std::vector<std::string> presets;
   for (const Lv2Preset& preset : plugin.presets) {
     presets.push_back("{\"uri\": " + jsonString(preset.uri) + ", \"label\": " + jsonString(preset.label) + "}");
@@ -144,6 +170,52 @@ std::string objectOf(const Lv2Description& plugin) {
                   ", \"opens\": " + (ui.opens ? "true" : "false") + "}");
   }
   field("uis", jsonList(uis, "    "), true);
+  return json + "}\n";
+}
+
+std::string objectOf(const ClapDescription& plugin) {
+  std::string json = "{\n";
+  const auto field = [&](const std::string& name, const std::string& value, bool last = false) {
+    json += "  " + jsonString(name) + ": " + value + (last ? "\n" : ",\n");
+  };
+  field("module", jsonString(plugin.modulePath));
+  field("modulePlugins", jsonList(jsonStrings(plugin.modulePlugins), "    "));
+  field("id", jsonString(plugin.id));
+  field("name", jsonString(plugin.name));
+  field("vendor", jsonString(plugin.vendor));
+  field("version", jsonString(plugin.version));
+  field("description", jsonString(plugin.description));
+  field("url", jsonString(plugin.url));
+  field("manualUrl", jsonString(plugin.manualUrl));
+  field("supportUrl", jsonString(plugin.supportUrl));
+  field("clapVersion", jsonString(plugin.clapVersion));
+  field("features", jsonList(jsonStrings(plugin.features), "    "));
+  field("audioInputs", jsonAudioPorts(plugin.audioInputs));
+  field("audioOutputs", jsonAudioPorts(plugin.audioOutputs));
+  field("writtenOutputs", std::to_string(std::min<uint32_t>(channelsOf(plugin.audioOutputs), kMaxRenderedChannels)));
+  field("noteInputs", jsonNotePorts(plugin.noteInputs));
+  field("noteOutputs", jsonNotePorts(plugin.noteOutputs));
+  field("notesSentAs", plugin.clapNotes ? "\"clap\"" : "\"midi\"");
+  std::vector<std::string> parameters;
+  for (const ClapParameter& parameter : plugin.parameters) {
+    parameters.push_back("{\"id\": " + std::to_string(parameter.id) + ", \"name\": " + jsonString(parameter.name) +
+                         ", \"module\": " + jsonString(parameter.module) +
+                         ", \"minimum\": " + exactOptionalNumber(parameter.minimum) +
+                         ", \"default\": " + exactOptionalNumber(parameter.defaultValue) +
+                         ", \"maximum\": " + exactOptionalNumber(parameter.maximum) +
+                         ", \"value\": " + exactOptionalNumber(parameter.value) +
+                         ", \"valueText\": " + jsonString(parameter.valueText) +
+                         ", \"flags\": " + jsonInline(parameter.flags) + "}");
+  }
+  field("parameters", jsonList(parameters, "    "));
+  field("extensions", jsonList(jsonStrings(plugin.extensions), "    "));
+  std::vector<std::string> presets;
+  for (const ClapPreset& preset : plugin.presets) {
+    presets.push_back("{\"name\": " + jsonString(preset.name) + ", \"inModule\": " + (preset.inModule ? "true" : "false") +
+                      ", \"location\": " + jsonString(preset.location) +
+                      ", \"loadKey\": " + (preset.loadKey ? jsonString(*preset.loadKey) : "null") + "}");
+  }
+  field("presets", jsonList(presets, "    "), true);
   return json + "}\n";
 }
 

@@ -7,7 +7,7 @@
 // and asked, between those, to describe itself, to hand over the state it
 // holds and to open its editor. The commands know instruments only through
 // this interface; each plug-in format implements it in a folder of its own
-// (vst2/, lv2/).
+// (vst2/, lv2/, clap/).
 //
 // Events and processing run on the thread that renders; every other call is
 // an interface call. Several instances may run at once, each driven by one
@@ -27,7 +27,8 @@
 
 class HostWindow;
 
-// --param KEY=VALUE: KEY is a parameter's number, or an LV2 port's symbol.
+// --param KEY=VALUE: KEY is a parameter's number, an LV2 port's symbol or a
+// CLAP parameter's id or name.
 struct ParameterSetting {
   std::string key;
   float value = 0.0f;
@@ -46,7 +47,8 @@ struct SessionSettings {
   std::optional<int32_t> program;
   std::vector<ParameterSetting> parameters;
   // A preset to load first: a VST 2 .fxp or .fxb file, an LV2 preset's URI
-  // or an LV2 preset bundle. None when empty.
+  // or an LV2 preset bundle, a CLAP state file or a CLAP factory preset's
+  // name. None when empty.
   std::string preset;
 };
 
@@ -98,12 +100,17 @@ class Instrument {
   virtual void process(int32_t frames) = 0;
   // outputCount() arrays of the block size, written by process.
   virtual float* const* outputs() = 0;
+  // The regular call of the host's main thread while the instrument plays
+  // live: what the plug-in asked to have done on the main thread is done
+  // here, and what it said on the audio thread is printed.
+  virtual void serveMainThread() {}
 
   // The plug-in's description; every program's values too when asked for.
   virtual InstrumentDescription describe(bool withProgramValues) = 0;
   // The parameters the sound is made of now, as --param takes them back:
-  // "KEY VALUE" with the value printed exactly.
-  virtual std::vector<std::pair<std::string, float>> parameterValues() = 0;
+  // "KEY VALUE" with the value printed exactly (a VST 2 or LV2 value is a
+  // float, a CLAP value a double).
+  virtual std::vector<std::pair<std::string, double>> parameterValues() = 0;
   // What it holds now, for the file `path` (the kind of file its name asks
   // for). Throws ToolError (kExitBadInput) for a kind of file this format
   // does not save, (kExitBadModule) when the plug-in cannot hand it over.

@@ -109,4 +109,58 @@ struct Lv2Description {
   std::vector<Lv2Ui> uis;
 };
 
-using InstrumentDescription = std::variant<Vst2Description, Lv2Description>;
+struct ClapParameter {
+  uint32_t id = 0;
+  std::string name;
+  std::string module;  // the group it is shown in, "/"-separated; may be empty
+  double minimum = 0.0, defaultValue = 0.0, maximum = 0.0;
+  std::vector<std::string> flags;  // the names of the flags set ("stepped", "automatable", ...)
+  std::optional<double> value;     // none when the plug-in does not tell it
+  std::string valueText;           // the plug-in's own text for the value
+};
+
+struct ClapAudioPort {
+  uint32_t id = 0;
+  std::string name;
+  uint32_t channels = 0;
+  std::string type;  // "mono", "stereo", another, or empty
+  bool main = false;
+};
+
+struct ClapNotePort {
+  uint32_t id = 0;
+  std::string name;
+  std::vector<std::string> dialects;  // "clap", "midi", "midi-mpe", "midi2"
+  std::string preferred;
+};
+
+// A preset the module's preset-discovery factory declares for the plug-in.
+struct ClapPreset {
+  std::string name;
+  bool inModule = true;           // false: in the file `location`
+  std::string location;
+  std::optional<std::string> loadKey;  // which preset of a container (the module, a bank file)
+};
+
+struct ClapDescription {
+  std::string modulePath;
+  std::vector<std::string> modulePlugins;  // the ids of every plug-in in the module
+  std::string id;
+  std::string name;
+  std::string vendor;
+  std::string version;
+  std::string description;
+  std::string url;
+  std::string manualUrl;
+  std::string supportUrl;
+  std::string clapVersion;  // of the CLAP the plug-in was made for, "1.2.10"
+  std::vector<std::string> features;
+  std::vector<ClapParameter> parameters;
+  std::vector<ClapAudioPort> audioInputs, audioOutputs;
+  std::vector<ClapNotePort> noteInputs, noteOutputs;
+  bool clapNotes = true;  // the song's notes go to the first note input as CLAP notes, not MIDI
+  std::vector<std::string> extensions;  // the ids of the plug-in extensions it offers, of those CLAP 1.2 publishes
+  std::vector<ClapPreset> presets;
+};
+
+using InstrumentDescription = std::variant<Vst2Description, Lv2Description, ClapDescription>;

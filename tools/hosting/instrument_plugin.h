@@ -1,5 +1,6 @@
 // A plug-in found and loaded once, from which a host makes instances: a VST 2
-// module, or an LV2 plug-in named by its bundle or URI.
+// module, an LV2 plug-in named by its bundle or URI, or a CLAP plug-in named
+// by its file or id.
 #pragma once
 
 #include <memory>
@@ -27,8 +28,10 @@ class InstrumentPlugin {
   virtual std::unique_ptr<Instrument> instantiate() = 0;
 };
 
-// Loads the plug-in `name` names: an LV2 bundle folder (one holding a
-// manifest.ttl) or an LV2 plug-in's URI, otherwise a VST 2 module file.
+// Loads the plug-in `name` names: a CLAP module file (FILE.clap, or
+// FILE.clap#ID for one of the plug-ins it holds) or a CLAP plug-in's id, an
+// LV2 bundle folder (one holding a manifest.ttl) or an LV2 plug-in's URI,
+// otherwise a VST 2 module file.
 // Throws ToolError (kExitBadModule) when it cannot be found or loaded.
 std::unique_ptr<InstrumentPlugin> loadInstrumentPlugin(const std::string& name);
 

@@ -1,9 +1,11 @@
-// Which format a plug-in's name stands for. An LV2 plug-in is named by its
-// bundle, a folder, or by its URI; anything else is taken for a VST 2 module
-// file, which the module loader then opens or refuses in its own words.
+// Which format a plug-in's name stands for. A CLAP plug-in is named by its
+// .clap file (FILE.clap#ID for one of several) or its id; an LV2 plug-in by
+// its bundle, a folder, or by its URI; anything else is taken for a VST 2
+// module file, which the module loader then opens or refuses in its own words.
 #include <memory>
 #include <string>
 
+#include "tools/hosting/clap/clap_plugin.h"
 #include "tools/hosting/instrument_plugin.h"
 #include "tools/hosting/vst2/vst2_plugin.h"
 #include "tools/system/system_services.h"
@@ -27,6 +29,7 @@ bool namesLv2Plugin(const std::string& name) {
 }  // namespace
 
 std::unique_ptr<InstrumentPlugin> loadInstrumentPlugin(const std::string& name) {
+  if (namesClapPlugin(name)) return std::make_unique<ClapPlugin>(name);
   if (!namesLv2Plugin(name)) return std::make_unique<Vst2Plugin>(name);
 #ifdef QUORLIN_HOSTS_LV2
   return loadLv2Plugin(name);

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "tools/hosting/lv2/message_ring.h"
+#include "tools/hosting/message_ring.h"
 
 class ControlQueue {
  public:

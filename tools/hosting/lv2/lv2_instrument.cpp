@@ -260,9 +260,9 @@ InstrumentDescription Lv2Instrument::describe(bool) {
   return describeLv2(plugin_);
 }
 
-std::vector<std::pair<std::string, float>> Lv2Instrument::parameterValues() {
+std::vector<std::pair<std::string, double>> Lv2Instrument::parameterValues() {
   applyRequests();
-  std::vector<std::pair<std::string, float>> values;
+  std::vector<std::pair<std::string, double>> values;
   for (const Lv2Port& port : plugin_.ports()) {
     if (port.kind == Lv2PortKind::Control && port.input) values.emplace_back(port.symbol, controls_[port.index]);
   }

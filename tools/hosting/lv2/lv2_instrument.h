@@ -49,7 +49,7 @@ class Lv2Instrument : public Instrument {
   void process(int32_t frames) override;
   float* const* outputs() override { return outputs_.data(); }
   InstrumentDescription describe(bool withProgramValues) override;
-  std::vector<std::pair<std::string, float>> parameterValues() override;
+  std::vector<std::pair<std::string, double>> parameterValues() override;
   std::unique_ptr<SavedState> saveState(const std::string& path) override;
   std::optional<std::pair<int, int>> editorSize() override;
   std::unique_ptr<InstrumentEditor> openEditor(HostWindow& window) override;

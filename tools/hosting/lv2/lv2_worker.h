@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <thread>
 
-#include "tools/hosting/lv2/message_ring.h"
+#include "tools/hosting/message_ring.h"
 
 class Lv2Worker {
  public:

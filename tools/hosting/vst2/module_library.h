@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "tools/hosting/loaded_library.h"
 #include "vst2/interface/vst2_abi.h"
 
 class ModuleLibrary {
@@ -11,18 +12,14 @@ class ModuleLibrary {
   // Loads the file and finds "VSTPluginMain", or else the older "main".
   // Throws ToolError with kExitBadModule when either step fails.
   explicit ModuleLibrary(const std::string& path);
-  ~ModuleLibrary();
-  ModuleLibrary(const ModuleLibrary&) = delete;
-  ModuleLibrary& operator=(const ModuleLibrary&) = delete;
 
-  const std::string& path() const { return path_; }
+  const std::string& path() const { return library_.path(); }
   VstPluginMainProc entryPoint() const { return entryPoint_; }
   // The entry function exported under exactly this name, or null.
   VstPluginMainProc entry(const char* name) const;
 
  private:
-  std::string path_;
-  void* handle_ = nullptr;
+  LoadedLibrary library_;
   VstPluginMainProc entryPoint_ = nullptr;
 };
 

@@ -162,10 +162,8 @@ void Vst2Instrument::process(int32_t frames) {
 
 InstrumentDescription Vst2Instrument::describe(bool withProgramValues) { return describeVst2(*this, withProgramValues); }
 
-// Nine significant digits tell every float apart, so a printed value reads
-// back as exactly the one the plug-in holds.
-std::vector<std::pair<std::string, float>> Vst2Instrument::parameterValues() {
-  std::vector<std::pair<std::string, float>> values;
+std::vector<std::pair<std::string, double>> Vst2Instrument::parameterValues() {
+  std::vector<std::pair<std::string, double>> values;
   for (VstInt32 index = 0; index < effect_->numParams; ++index) values.emplace_back(std::to_string(index), parameter(index));
   return values;
 }

@@ -51,7 +51,7 @@ class Vst2Instrument : public Instrument {
   void process(int32_t frames) override;
   float* const* outputs() override { return pointers_.data() + inputCount_; }
   InstrumentDescription describe(bool withProgramValues) override;
-  std::vector<std::pair<std::string, float>> parameterValues() override;
+  std::vector<std::pair<std::string, double>> parameterValues() override;
   std::unique_ptr<SavedState> saveState(const std::string& path) override;
   std::optional<std::pair<int, int>> editorSize() override;
   std::unique_ptr<InstrumentEditor> openEditor(HostWindow& window) override;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <fstream>
 
-#include "tools/hosting/vst2/module_library.h"
+#include "tools/hosting/loaded_library.h"
 #include "tools/system/system_services.h"
 #include "tools/system/tool_error.h"
 
@@ -43,7 +43,7 @@ std::string loadFailure(const std::string& path, DWORD error) {
 
 }  // namespace
 
-ModuleLibrary::ModuleLibrary(const std::string& path) : path_(path) {
+LoadedLibrary::LoadedLibrary(const std::string& path) : path_(path) {
   // No error dialogs: a command-line host reports failures on standard error.
   const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   HMODULE module = LoadLibraryA(path.c_str());
@@ -51,18 +51,10 @@ ModuleLibrary::ModuleLibrary(const std::string& path) : path_(path) {
   SetErrorMode(previousMode);
   if (module == nullptr) throw ToolError(kExitBadModule, loadFailure(path, error));
   handle_ = module;
-  for (const char* name : {"VSTPluginMain", "main"}) {
-    if ((entryPoint_ = entry(name)) != nullptr) return;
-  }
-  FreeLibrary(module);
-  throw ToolError(kExitBadModule, path + ": not a VST 2 module: it exports neither VSTPluginMain nor main");
 }
 
-ModuleLibrary::~ModuleLibrary() { FreeLibrary(static_cast<HMODULE>(handle_)); }
+LoadedLibrary::~LoadedLibrary() { FreeLibrary(static_cast<HMODULE>(handle_)); }
 
-VstPluginMainProc ModuleLibrary::entry(const char* name) const {
-  FARPROC symbol = GetProcAddress(static_cast<HMODULE>(handle_), name);
-  return reinterpret_cast<VstPluginMainProc>(reinterpret_cast<void*>(symbol));
+void* LoadedLibrary::symbol(const char* name) const {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
 }
-
-std::string defaultModulePath() { return executableDirectory() + "\\quorlin.dll"; }
