@@ -169,7 +169,6 @@ TEST(Allocation, AnInstanceGivesBackAllItTook) {
 TEST(Allocation, NoneInTheClapPluginsProcess) {
   TestHost host;
   PluginInstance instance(host);
-  ASSERT_TRUE(instance.activate(44100.0));
   constexpr uint32_t kLargestBlock = 4096;
   std::vector<float> left(kLargestBlock), right(kLargestBlock);
   std::mt19937 random(5);
@@ -177,7 +176,7 @@ TEST(Allocation, NoneInTheClapPluginsProcess) {
   size_t duringProcess = 0;
   for (int block = 0; block < 3000; ++block) {
     const uint32_t frames = blockSizes[random() % 6];
-    InputEvents in;
+    ClapEvents in;
     for (uint32_t i = 0, count = random() % 40; i < count; ++i) {
       const uint32_t frame = random() % frames;
       const auto value = static_cast<uint8_t>(random() % 128);
