@@ -94,11 +94,12 @@ stage_lv2() {
   check "LV2 bundle in LV2's tools and jalv, its editor in jalv" bash tests/lv2/run.sh all build
 }
 
-# A Windows target's tests under Wine, then its editor's picture and mouse
-# editing under Wine.
+# A Windows target's tests under Wine, then its editor's picture (the VST 2
+# module's and the CLAP module's) and mouse editing under Wine.
 windows_stage() {
   check "Windows $1 tests under Wine" bash scripts/test-windows.sh "$1"
   check "Windows $1 editor picture under Wine" bash scripts/test-editor-wine.sh "$1"
+  check "Windows $1 CLAP editor picture under Wine" bash scripts/test-editor-wine.sh "$1" quorlin.clap
   check "Windows $1 editor mouse editing under Wine" bash scripts/test-editor-wine-mouse.sh "$1"
 }
 stage_win32() { windows_stage i686; }
