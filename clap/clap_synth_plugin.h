@@ -21,7 +21,8 @@
 //   main thread, which tells the host (a rescan of the values) and asks for a
 //   flush; the next process or flush applies them, activate anyway.
 // process allocates nothing, takes no lock, makes no system call and throws
-// nothing; ThreadSanitizer checks the crossing.
+// nothing. ThreadSanitizer checks the crossing with both threads at work
+// (tests/clap/clap_threads_test.cpp, scripts/test.sh tsan).
 #pragma once
 
 #include <atomic>
