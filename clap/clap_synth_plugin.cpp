@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <new>
 
 #include "clap/clap_synth_editor.h"
 #include "clap/plugin_state.h"
