@@ -18,9 +18,10 @@ TEST(ClapThreads, AudioAndMainThreadMeetOnlyInAtomicValues) {
   TestHost host;
   PluginInstance instance(host);
   std::atomic<bool> playing{true};
+  std::atomic<int> blocks{0};
   std::thread audio([&] {
     std::vector<float> left(64), right(64);
-    for (int block = 0; playing; ++block) {
+    for (int block = 0; playing; block = ++blocks) {
       ClapEvents in;
       in.note(CLAP_EVENT_NOTE_ON, block % 64, static_cast<int16_t>(40 + block % 40), 0.5);
       in.parameter(block % 32, block % 8, (block % 10) / 10.0);
@@ -43,7 +44,8 @@ TEST(ClapThreads, AudioAndMainThreadMeetOnlyInAtomicValues) {
                       bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count));
                       return static_cast<int64_t>(count);
                     }};
-  for (int round = 0; round < 2000; ++round) {
+  // Until the audio thread has played its 2,000th block, and at least 100 rounds.
+  for (int round = 0; round < 100 || blocks < 2000; ++round) {
     const FactorySound& sound = kFactorySounds[round % kFactorySoundCount];
     EXPECT_TRUE(load->from_location(instance.plugin, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr, sound.slug));
     EXPECT_TRUE(state->save(instance.plugin, &out));
