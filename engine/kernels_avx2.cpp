@@ -1,6 +1,6 @@
 // The engine's vector kernels on AVX2. The voice lanes: all eight voices in
-// one 256-bit vector, the mix done as the run goes. The vibrato: four ticks
-// at a time. Built with -mavx2 (and no fused multiply-add); entered only when
+// one 256-bit vector, the mix done as the run goes. The one-shot lanes: a
+// group of eight in one vector. The vibrato: four ticks at a time. Built with -mavx2 (and no fused multiply-add); entered only when
 // the processor has AVX2 (vector_path.h). Nothing here has external linkage
 // but the entry points, so no AVX2 code can stand in for a function the rest
 // of the engine shares.
@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "engine/lane_kernel.h"
+#include "engine/one_shot_kernel.h"
 #include "engine/vibrato_kernel.h"
 
 namespace {
@@ -44,17 +45,17 @@ struct Octet {
     return _mm256_movemask_ps(_mm256_andnot_ps(finite, mask)) == 0;
   }
 
-  // Eight frames: the rows are transposed so that each vector holds one
-  // voice at eight frames, and the sum runs voice by voice, as mixDown does.
-  // Inlined, so that it overlaps the runs' chains of dependent operations
-  // (a call would save and restore every vector register).
-  __attribute__((always_inline)) static void mixEight(const float (*rows)[kLanes], float* left, float* right,
-                                                      float leftGain, float rightGain) {
-    __m256 r[kLanes], t[kLanes], voice[kLanes];
-    for (int j = 0; j < kLanes; ++j) r[j] = _mm256_loadu_ps(rows[j]);
+  static F clamped(F mix) {
+    return _mm256_max_ps(_mm256_min_ps(mix, _mm256_set1_ps(32767.0f)), _mm256_set1_ps(-32768.0f));
+  }
+
+  // Eight rows of eight turned into eight columns: rows[j][k] becomes
+  // columns[k][j].
+  __attribute__((always_inline)) static void transpose(const F (&rows)[kLanes], F (&columns)[kLanes]) {
+    __m256 r[kLanes], t[kLanes];
     for (int j = 0; j < kLanes; j += 2) {
-      t[j] = _mm256_unpacklo_ps(r[j], r[j + 1]);
-      t[j + 1] = _mm256_unpackhi_ps(r[j], r[j + 1]);
+      t[j] = _mm256_unpacklo_ps(rows[j], rows[j + 1]);
+      t[j + 1] = _mm256_unpackhi_ps(rows[j], rows[j + 1]);
     }
     for (int j = 0; j < kLanes; j += 4) {
       r[j] = _mm256_shuffle_ps(t[j], t[j + 2], 0x44);
@@ -63,15 +64,32 @@ struct Octet {
       r[j + 3] = _mm256_shuffle_ps(t[j + 1], t[j + 3], 0xEE);
     }
     for (int j = 0; j < kHalfLanes; ++j) {
-      voice[j] = _mm256_permute2f128_ps(r[j], r[j + kHalfLanes], 0x20);
-      voice[j + kHalfLanes] = _mm256_permute2f128_ps(r[j], r[j + kHalfLanes], 0x31);
+      columns[j] = _mm256_permute2f128_ps(r[j], r[j + kHalfLanes], 0x20);
+      columns[j + kHalfLanes] = _mm256_permute2f128_ps(r[j], r[j + kHalfLanes], 0x31);
     }
+  }
+
+  // Eight frames: the rows are transposed so that each vector holds one
+  // voice at eight frames, and the sum runs voice by voice, as mixDown does.
+  // Inlined, so that it overlaps the runs' chains of dependent operations
+  // (a call would save and restore every vector register).
+  __attribute__((always_inline)) static void mixEight(const float (*rows)[kLanes], float* left, float* right,
+                                                      float leftGain, float rightGain) {
+    __m256 r[kLanes], voice[kLanes];
+    for (int j = 0; j < kLanes; ++j) r[j] = _mm256_loadu_ps(rows[j]);
+    transpose(r, voice);
     __m256 mix = _mm256_setzero_ps();
     for (int k = 0; k < kLanes; ++k) mix = _mm256_add_ps(mix, voice[k]);
-    mix = _mm256_and_ps(mix, _mm256_cmp_ps(mix, mix, _CMP_ORD_Q));
-    mix = _mm256_max_ps(_mm256_min_ps(mix, _mm256_set1_ps(32767.0f)), _mm256_set1_ps(-32768.0f));
+    mix = clamped(_mm256_and_ps(mix, _mm256_cmp_ps(mix, mix, _CMP_ORD_Q)));
     _mm256_storeu_ps(left, _mm256_mul_ps(_mm256_set1_ps(leftGain), mix));
     _mm256_storeu_ps(right, _mm256_mul_ps(_mm256_set1_ps(rightGain), mix));
+  }
+
+  __attribute__((always_inline)) static void storeColumns(const F (&rows)[kLanes], float* const* destinations,
+                                                          int32_t offset) {
+    __m256 columns[kLanes];
+    transpose(rows, columns);
+    for (int k = 0; k < kLanes; ++k) _mm256_storeu_ps(destinations[k] + offset, columns[k]);
   }
 };
 
@@ -225,6 +243,11 @@ bool runLanesAvx2(LaneRun& run) {
   return lane_kernel::runWave<Octet, true>(run, DoubleStepPhases<ConstantStep>(run, {_mm256_set1_pd(run.constantStep)}),
                                            0);
 }
+
+#if defined(__i386__)
+__attribute__((force_align_arg_pointer))
+#endif
+void runOneShotLanesAvx2(OneShotRun& run) { one_shot_kernel::runAny<Octet>(run); }
 
 #if defined(__i386__)
 __attribute__((force_align_arg_pointer))

@@ -2,12 +2,14 @@
 // has. The voice lanes: voices 0-3 and 4-7 as two vectors of four lanes,
 // worked on side by side so that their chains of dependent operations
 // overlap; a half whose four voices are all free is left out, but for its
-// phases. The vibrato: two ticks at a time.
+// phases. The one-shot lanes: each group of eight as two such vectors. The
+// vibrato: two ticks at a time.
 #include <emmintrin.h>
 
 #include <cmath>
 
 #include "engine/lane_kernel.h"
+#include "engine/one_shot_kernel.h"
 #include "engine/vibrato_kernel.h"
 
 namespace {
@@ -44,6 +46,7 @@ struct Quad {
     const F magnitude = _mm_and_ps(x, _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF)));
     return _mm_movemask_ps(_mm_andnot_ps(_mm_cmplt_ps(magnitude, _mm_set1_ps(INFINITY)), mask)) == 0;
   }
+  static F clamped(F mix) { return _mm_max_ps(_mm_min_ps(mix, _mm_set1_ps(32767.0f)), _mm_set1_ps(-32768.0f)); }
 };
 
 // Eight lanes: both halves, each operation done on the one, then the other.
@@ -83,6 +86,22 @@ struct Octet {
   static bool any(F mask) { return Quad::any(_mm_or_ps(mask.half[0], mask.half[1])); }
   static bool allFinite(F x, F mask) {
     return Quad::allFinite(x.half[0], mask.half[0]) && Quad::allFinite(x.half[1], mask.half[1]);
+  }
+  static F clamped(F mix) { return {{Quad::clamped(mix.half[0]), Quad::clamped(mix.half[1])}}; }
+  // Four blocks of four lanes by four frames, each transposed.
+  static void storeColumns(const F (&rows)[kLanes], float* const* destinations, int32_t offset) {
+    for (int h = 0; h < 2; ++h) {
+      for (int frames = 0; frames < kLanes; frames += kHalfLanes) {
+        __m128 a = rows[frames].half[h], b = rows[frames + 1].half[h];
+        __m128 c = rows[frames + 2].half[h], d = rows[frames + 3].half[h];
+        _MM_TRANSPOSE4_PS(a, b, c, d);
+        float* const* lanes = destinations + h * kHalfLanes;
+        _mm_storeu_ps(lanes[0] + offset + frames, a);
+        _mm_storeu_ps(lanes[1] + offset + frames, b);
+        _mm_storeu_ps(lanes[2] + offset + frames, c);
+        _mm_storeu_ps(lanes[3] + offset + frames, d);
+      }
+    }
   }
 };
 
@@ -173,5 +192,7 @@ bool runLanesSse2(LaneRun& run) {
   if (run.steps) return runSoundingHalves(run, DoubleStepPhases<StepPerFrame>(run, {run.steps}));
   return runSoundingHalves(run, DoubleStepPhases<ConstantStep>(run, {_mm_set1_pd(run.constantStep)}));
 }
+
+void runOneShotLanesSse2(OneShotRun& run) { one_shot_kernel::runAny<Octet>(run); }
 
 void vibratoSinesSse2(const VibratoSpan& span, double* sines) { vibratoSines<Quad>(span, sines); }

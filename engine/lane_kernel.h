@@ -49,12 +49,12 @@ typename Ops::F positionInFirstTwoCycles(typename Ops::F phase, typename Ops::F 
   return Ops::sub(phase, Ops::andMask(period, Ops::greaterOrEqual(phase, period)));
 }
 
-// The waveforms, as in oscillators.cpp. "t - x < 0" is "t < x" for the sizes
-// a run takes.
+// The waveforms, as in oscillators.cpp, made from a run's shape values (see
+// LaneRun::shape). "t - x < 0" is "t < x" for the sizes a run takes.
 template <typename Ops>
 struct SquareWave {
   typename Ops::F halfPeriod;
-  SquareWave(const LaneRun& run, int first) : halfPeriod(Ops::load(run.shape[0] + first)) {}
+  SquareWave(const float (&shape)[3][kLanes], int first) : halfPeriod(Ops::load(shape[0] + first)) {}
   typename Ops::F valueAt(typename Ops::F t) const {
     const typename Ops::F firstHalf = Ops::lessThan(t, halfPeriod);
     return Ops::sub(Ops::andMask(Ops::set1(2.0f), firstHalf), Ops::set1(1.0f));  // +1 or -1
@@ -64,17 +64,17 @@ struct SquareWave {
 template <typename Ops>
 struct SawWave {
   typename Ops::F slope;
-  SawWave(const LaneRun& run, int first) : slope(Ops::load(run.shape[0] + first)) {}
+  SawWave(const float (&shape)[3][kLanes], int first) : slope(Ops::load(shape[0] + first)) {}
   typename Ops::F valueAt(typename Ops::F t) const { return Ops::sub(Ops::mul(t, slope), Ops::set1(1.0f)); }
 };
 
 template <typename Ops>
 struct TriangleWave {
   typename Ops::F slope, quarterPeriod, threeQuarterPeriod;
-  TriangleWave(const LaneRun& run, int first)
-      : slope(Ops::load(run.shape[0] + first)),
-        quarterPeriod(Ops::load(run.shape[1] + first)),
-        threeQuarterPeriod(Ops::load(run.shape[2] + first)) {}
+  TriangleWave(const float (&shape)[3][kLanes], int first)
+      : slope(Ops::load(shape[0] + first)),
+        quarterPeriod(Ops::load(shape[1] + first)),
+        threeQuarterPeriod(Ops::load(shape[2] + first)) {}
   typename Ops::F valueAt(typename Ops::F t) const {
     const typename Ops::F rising = Ops::mul(t, slope);
     const typename Ops::F falling = Ops::sub(Ops::set1(2.0f), rising);
@@ -89,7 +89,7 @@ struct TriangleWave {
 template <typename Ops, bool kWithinTwoCycles, template <typename> class Wave, typename Phases>
 bool run(LaneRun& run, Phases phases, int first) {
   using F = typename Ops::F;
-  const Wave<Ops> wave(run, first);
+  const Wave<Ops> wave(run.shape, first);
   const F cycle = Ops::load(run.cycle + first);
   const F twoCycles = Ops::add(cycle, cycle);
   const F sounding = Ops::loadMask(run.sounding + first);

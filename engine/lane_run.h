@@ -6,11 +6,19 @@
 #include <cstdint>
 
 #include "engine/mix_down.h"
+#include "engine/parameters.h"
 #include "engine/voice_count.h"
+
+// The shortest period (voice or oscillator) and the longest phase a lane
+// takes: a phase over a period then stays below 2^31 and converts to an
+// integer exactly, and two distinct values of these sizes never lie within a
+// subnormal distance of each other. Real periods are more than 0.08 samples.
+constexpr float kShortestLanePeriod = 0.0625f;
+constexpr float kLongestLanePhase = 67108864.0f;  // 2^26; a phase sticks near 2^25
 
 struct LaneRun {
   static constexpr int kLanes = kVoiceCount;
-  enum class Wave : int32_t { Square, Saw, Triangle };
+  using Wave = Waveform;
 
   Wave wave = Wave::Square;
   int32_t frames = 0;

@@ -17,10 +17,17 @@ enum ParameterIndex {
 
 constexpr int kParameterCount = 8;
 
-// Waveform parameter thresholds, compared in double precision: below
-// kSawFrom the square, up to kTriangleAbove the sawtooth, above it the triangle.
-constexpr double kSawFrom = 0.33;
-constexpr double kTriangleAbove = 0.66;
+enum class Waveform { Square, Saw, Triangle };
+
+// The oscillator a waveform value selects: the value, widened to double, is
+// compared with the doubles 0.33 and 0.66 (so the float nearest each already
+// selects the next shape). NaN selects the triangle.
+inline Waveform waveformOf(float value) {
+  const double choice = value;
+  if (choice < 0.33) return Waveform::Square;
+  if (choice <= 0.66) return Waveform::Saw;
+  return Waveform::Triangle;
+}
 
 // The finite value that a value that is not a finite number sounds as: the
 // engine's setFilter and setEnvelope take such values as 0, and setWaveform's

@@ -6,14 +6,7 @@
 #include <limits>
 
 #include "engine/denormal_guard.h"
-#include "engine/parameters.h"
 #include "engine/voice_lanes.h"
-
-namespace {
-
-float finiteOrZero(float value) { return std::isfinite(value) ? value : 0.0f; }
-
-}  // namespace
 
 SynthEngine::SynthEngine() : SynthEngine(bestVectorPath()) {}
 
@@ -25,42 +18,15 @@ void SynthEngine::setSampleRate(float rate) {
 }
 
 void SynthEngine::setWaveform(float value) {
-  const double choice = value;
-  for (Voice& voice : voices) {
-    if (choice < kSawFrom) {
-      voice.oscillator = &voice.square;
-    } else if (choice <= kTriangleAbove) {
-      voice.oscillator = &voice.saw;
-    } else {
-      voice.oscillator = &voice.triangle;
-    }
-  }
+  for (Voice& voice : voices) voice.selectWaveform(value);
 }
 
 void SynthEngine::setFilter(float cutoff, float damping) {
-  cutoff = finiteOrZero(cutoff);
-  damping = finiteOrZero(damping);
-  for (Voice& voice : voices) {
-    voice.cutoff = cutoff;
-    voice.damping = damping;
-  }
+  for (Voice& voice : voices) voice.setFilter(cutoff, damping);
 }
 
 void SynthEngine::setEnvelope(float attack, float peak, float decay, float sustain, float release) {
-  attack = finiteOrZero(attack);
-  peak = finiteOrZero(peak);
-  decay = finiteOrZero(decay);
-  sustain = finiteOrZero(sustain);
-  release = finiteOrZero(release);
-  for (Voice& voice : voices) {
-    const float rate = voice.sampleRate;
-    Envelope& envelope = voice.envelope;
-    envelope.attackLength = rate * attack;
-    envelope.peakLevel = peak;
-    envelope.decayLength = rate * decay;
-    envelope.sustainLevel = sustain;
-    envelope.releaseLength = rate * release;
-  }
+  for (Voice& voice : voices) voice.setEnvelope(attack, peak, decay, sustain, release);
 }
 
 void SynthEngine::render(const MidiEvent* events, int32_t eventCount, RenderCursor& cursor,

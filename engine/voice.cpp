@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/note_frequencies.h"
+#include "engine/parameters.h"
 #include "engine/portable_math.h"
 #include "engine/vibrato_sine.h"
 
@@ -10,9 +11,33 @@ namespace {
 constexpr float kOneOver127 = 0.007874016f;  // velocity byte to 0..1
 // Octaves of pitch per unit of bend: a full bend is about two semitones.
 constexpr float kBendOctaves = 0.1666f;
+
+float finiteOrZero(float value) { return std::isfinite(value) ? value : 0.0f; }
 }  // namespace
 
 Voice::Voice() : oscillator(&triangle) {}
+
+void Voice::selectWaveform(float value) {
+  switch (waveformOf(value)) {
+    case Waveform::Square: oscillator = &square; break;
+    case Waveform::Saw: oscillator = &saw; break;
+    case Waveform::Triangle: oscillator = &triangle; break;
+  }
+}
+
+void Voice::setFilter(float cutoffValue, float dampingValue) {
+  cutoff = finiteOrZero(cutoffValue);
+  damping = finiteOrZero(dampingValue);
+}
+
+void Voice::setEnvelope(float attack, float peak, float decay, float sustain, float release) {
+  const float rate = sampleRate;
+  envelope.attackLength = rate * finiteOrZero(attack);
+  envelope.peakLevel = finiteOrZero(peak);
+  envelope.decayLength = rate * finiteOrZero(decay);
+  envelope.sustainLevel = finiteOrZero(sustain);
+  envelope.releaseLength = rate * finiteOrZero(release);
+}
 
 void Voice::startNote(int noteNumber, int velocityByte) {
   velocity = static_cast<float>(velocityByte) * kOneOver127;

@@ -33,6 +33,17 @@ class Voice {
   void setPitchBend(float bend);
   bool isFree() const { return envelope.state == Envelope::Idle; }
 
+  // This voice's share of parameter application (the engine applies each to
+  // all eight). The values are not clamped; one that is not a finite number
+  // is taken as 0 by setFilter and setEnvelope.
+  // Selects the oscillator waveformOf names; it is not started, so a
+  // sounding voice plays on at the period that oscillator last had.
+  void selectWaveform(float value);
+  void setFilter(float cutoffValue, float dampingValue);
+  // Times in seconds, turned into samples at the voice's current rate; the
+  // steps follow at the next trigger or release.
+  void setEnvelope(float attack, float peak, float decay, float sustain, float release);
+
   // Advances one sample and returns the voice's output.
   float tick();
   // The phase step of a tick whose vibrato sine is `vibratoSine`: the

@@ -28,6 +28,15 @@
 #include "engine/voice.h"
 #include "engine/voice_count.h"
 
+// What a lane holds of a voice playing waveform `wave` (its oscillator of
+// that shape selected): the oscillator's period, and its shape in
+// LaneRun::shape order at index `lane`.
+float oscillatorPeriod(const Voice& voice, Waveform wave);
+void putShape(const Voice& voice, Waveform wave, float (&shape)[3][kVoiceCount], int lane);
+// Whether the voice's periods and phase are of the sizes a lane computes
+// exactly (kShortestLanePeriod, kLongestLanePhase).
+bool fitsLane(const Voice& voice, Waveform wave);
+
 class VoiceLanes {
  public:
   static constexpr int kLanes = kVoiceCount;

@@ -10,3 +10,5 @@ void bindErrors(pybind11::module_& module);
 void bindInstrument(pybind11::module_& module);
 // quorlin.info().
 void bindInfo(pybind11::module_& module);
+// quorlin.one_shots().
+void bindOneShots(pybind11::module_& module);

@@ -12,4 +12,5 @@ PYBIND11_MODULE(_quorlin, module) {
   bindErrors(module);
   bindInstrument(module);
   bindInfo(module);
+  bindOneShots(module);
 }

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "python/number_text.h"
+#include "tools/files/number_text.h"
 #include "tools/system/tool_error.h"
 
 namespace py = pybind11;

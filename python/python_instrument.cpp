@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "python/number_text.h"
+#include "tools/files/number_text.h"
 #include "python/quorlin_bundle.h"
 #include "tools/files/lv2_preset_name.h"
 #include "tools/system/output_file.h"

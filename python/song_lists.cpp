@@ -1,15 +1,13 @@
 #include "python/song_lists.h"
 
 #include <algorithm>
-#include <cmath>
 
-#include "python/number_text.h"
+#include "tools/files/number_text.h"
 #include "tools/files/midi_messages.h"
 #include "tools/system/tool_error.h"
 
 namespace {
 
-constexpr double kNanosecondsPerSecond = 1e9;
 constexpr uint8_t kLastChannelStatus = 0xEF;
 
 ToolError badItem(const std::string& item, const std::string& problem) {
@@ -46,7 +44,7 @@ int64_t nanosecondsOf(double seconds, const std::string& what, int64_t maxSecond
     throw ToolError(kExitBadInput, what + " needs a number of seconds from 0 to " + std::to_string(maxSeconds) +
                                        ", not " + pythonNumber(seconds));
   }
-  return std::llround(seconds * kNanosecondsPerSecond);
+  return nanosecondsOfSeconds(seconds);
 }
 
 MidiSchedule scheduleNotes(const std::vector<NoteInput>& notes, int32_t sampleRate) {

@@ -14,7 +14,7 @@ packages_for() {
     package) echo "dpkg-dev" ;;
     lv2)     echo "synthv1-lv2 ardour-lv2-plugins lv2-dev sordi lilv-utils jalv jackd2 xvfb xauth libgl1-mesa-dri x11-utils xdotool python3" ;;
     live)    echo "jackd2" ;;
-    python)  echo "pybind11-dev python3-pybind11 python3-numpy python3-dev python3-pytest python3-distributed python3-venv python3-setuptools python3-wheel" ;;
+    python)  echo "pybind11-dev python3-pybind11 python3-numpy python3-dev python3-pytest python3-distributed python3-venv python3-setuptools python3-wheel python3-matplotlib" ;;
     *) echo "install-deps: unknown group '$1'" >&2; exit 2 ;;
   esac
 }

@@ -311,12 +311,12 @@ stage_tsan() {
     -DQUORLIN_SANITIZE=OFF -DQUORLIN_FUZZ=OFF >/dev/null
   cmake --build build-tsan -j"$jobs" --target quorlin quorlin-host quorlin_panel_generator \
     stress_tests editor_stress_tests editor_plain_host_tests live_changes_tests busy_host_tests fuzz_input_tests \
-    editor_model_tests editor_window_tests editor_module_tests editor_screenshot_tests clap_thread_tests \
-    clap_editor_tests
+    editor_model_tests editor_window_tests editor_module_tests editor_screenshot_tests quorlin_one_shots_tests \
+    clap_thread_tests clap_editor_tests
   trap stop_private_x_server EXIT
   start_private_x_server build-tsan/x-server
   TSAN_OPTIONS="halt_on_error=1 exitcode=66 suppressions=$root/tests/tsan_suppressions.txt" \
-    check_tests "stress and editor tests under ThreadSanitizer" build-tsan -j"$jobs" -L 'stress|editor'
+    check_tests "stress, editor and one-shot tests under ThreadSanitizer" build-tsan -j"$jobs" -L 'stress|editor|threads'
 }
 
 stage_valgrind() {

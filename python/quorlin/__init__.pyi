@@ -37,3 +37,15 @@ class Instrument:
     def __setstate__(self, state: dict[str, Any]) -> None: ...
 
 def info(path: Optional[_Path] = None, preset: Optional[_Path] = None) -> dict[str, Any]: ...
+
+def one_shots(
+    params: Union[npt.ArrayLike, Mapping[str, npt.ArrayLike]],
+    notes: npt.ArrayLike = 60,
+    velocities: npt.ArrayLike = 100,
+    note_seconds: float = 3.0,
+    tail_seconds: float = 1.0,
+    rate: int = 44100,
+    channels: int = 1,
+    out: Optional[npt.NDArray[np.float32]] = None,
+    threads: Optional[int] = None,
+) -> npt.NDArray[np.float32]: ...

@@ -64,7 +64,8 @@ class ClapHosting : public ::testing::Test {
     setEnvironment("QUORLIN_CLAP_TEST_LOG", folder_.file("calls.log"));
   }
   ~ClapHosting() override {
-    for (const char* name : {"QUORLIN_CLAP_TEST_LOG", "QUORLIN_CLAP_TEST_REFUSE", "QUORLIN_CLAP_TEST_MISBEHAVE"}) {
+    for (const char* name : {"QUORLIN_CLAP_TEST_LOG", "QUORLIN_CLAP_TEST_REFUSE", "QUORLIN_CLAP_TEST_MISBEHAVE",
+                             "QUORLIN_CLAP_TEST_ASK"}) {
       setEnvironment(name, "");
     }
   }
@@ -93,6 +94,23 @@ TEST_F(ClapHosting, CallsComeInClapsOrderEachOnItsThread) {
   expected.insert(expected.end(), {"process 32 audio", "stop_processing audio", "deactivate main", "destroy main",
                                    "entry deinit"});
   EXPECT_EQ(calls(), expected);
+}
+
+// Offline, what the plug-in asks of the main thread is done right after its
+// block, and the restart leaves no gap in the sound.
+TEST_F(ClapHosting, ACallbackAndARestartAskedForInABlockAreDoneBeforeTheNext) {
+  ASSERT_EQ(render(plugin("clap-notes"), "--block 64", "plain.wav").exitStatus, 0);
+  std::filesystem::remove(folder_.file("calls.log"));
+  setEnvironment("QUORLIN_CLAP_TEST_ASK", "1");
+  const ToolRun run = render(plugin("clap-notes"), "--block 64");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const std::vector<std::string> lines = calls();
+  ASSERT_GE(lines.size(), 12u);
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 4, lines.begin() + 12),
+            (std::vector<std::string>{"start_processing audio", "process 64 audio", "process 64 audio", "on_main_thread main",
+                                      "stop_processing audio", "deactivate main", "activate 1000 1 64 main",
+                                      "start_processing audio"}));
+  EXPECT_EQ(folder_.read("out.wav"), folder_.read("plain.wav"));
 }
 
 TEST_F(ClapHosting, EveryEventLandsOnItsFrameInEitherDialectWhateverTheBlockSize) {
@@ -226,6 +244,8 @@ TEST_F(ClapHosting, BadInputGetsOneLineTheRightStatusAndNoOutputFile) {
       {"", file, "", 3, file + " holds 2 plug-ins; name one as " + file + "#ID: org.quorlin.test.clap-notes, org.quorlin.test.midi-notes"},
       {"create", clapNotes, "", 3, clapNotes + ": the plug-in refused to start (create_plugin answered null)"},
       {"init", clapNotes, "", 3, clapNotes + ": the plug-in refused to start (its init answered false)"},
+      {"notes", clapNotes, "", 3, clapNotes + ": the plug-in has no note input, so it is no instrument"},
+      {"audio", clapNotes, "", 3, clapNotes + ": the plug-in has no audio outputs"},
       {"activate", clapNotes, "", 3, clapNotes + ": the plug-in refused to start (its activate answered false)"},
       {"start", clapNotes, "", 3, clapNotes + ": the plug-in refused to start (its start_processing answered false)"},
       {"process", clapNotes, "", 3, clapNotes + ": the plug-in failed to process a block (its process answered CLAP_PROCESS_ERROR)"},

@@ -18,7 +18,10 @@
 //                                   answer: "main", "audio" or "other"
 //   QUORLIN_CLAP_TEST_REFUSE=STEP   fails one step: entry-init, factory,
 //                                   plugins, create, init, activate, start,
-//                                   process, state
+//                                   process, state; or has no note input
+//                                   (notes) or audio output (audio)
+//   QUORLIN_CLAP_TEST_ASK=1         in its second block, asks for a main-thread
+//                                   callback and a restart
 //   QUORLIN_CLAP_TEST_MISBEHAVE=1   logs from process and calls a main-thread
 //                                   host function there
 #include <atomic>
@@ -74,6 +77,7 @@ struct Synth {
   std::atomic<double> gain{1.0};
   Voice voices[kVoices];
   std::atomic<bool> guiChanged{false};
+  int blocks = 0;
 #ifndef _WIN32
   bool knobTurned = false;
   Display* display = nullptr;
@@ -169,6 +173,11 @@ clap_process_status process(const clap_plugin_t* plugin, const clap_process_t* b
     hostExtension<clap_host_params_t>(synth, CLAP_EXT_PARAMS)->rescan(synth.host, CLAP_PARAM_RESCAN_VALUES);
   }
   if (refuses("process")) return CLAP_PROCESS_ERROR;
+  const char* ask = std::getenv("QUORLIN_CLAP_TEST_ASK");
+  if (ask != nullptr && *ask != '\0' && ++synth.blocks == 2) {
+    synth.host->request_callback(synth.host);
+    synth.host->request_restart(synth.host);
+  }
   exchangeParameters(synth, block->in_events, block->out_events);
   float* left = block->audio_outputs[0].data32[0];
   float* right = block->audio_outputs[0].data32[1];
@@ -194,7 +203,7 @@ clap_process_status process(const clap_plugin_t* plugin, const clap_process_t* b
 // ---- Extensions -------------------------------------------------------------
 
 const clap_plugin_audio_ports_t kAudioPorts = {
-    [](const clap_plugin_t*, bool input) -> uint32_t { return input ? 0 : 1; },
+    [](const clap_plugin_t*, bool input) -> uint32_t { return input || refuses("audio") ? 0 : 1; },
     [](const clap_plugin_t*, uint32_t index, bool input, clap_audio_port_info_t* info) {
       if (input || index != 0) return false;
       *info = clap_audio_port_info_t{0, "out", CLAP_AUDIO_PORT_IS_MAIN, 2, CLAP_PORT_STEREO, CLAP_INVALID_ID};
@@ -202,7 +211,7 @@ const clap_plugin_audio_ports_t kAudioPorts = {
     }};
 
 const clap_plugin_note_ports_t kNotePorts = {
-    [](const clap_plugin_t*, bool input) -> uint32_t { return input ? 1 : 0; },
+    [](const clap_plugin_t*, bool input) -> uint32_t { return input && !refuses("notes") ? 1 : 0; },
     [](const clap_plugin_t* plugin, uint32_t index, bool input, clap_note_port_info_t* info) {
       if (!input || index != 0) return false;
       const bool midiOnly = synthOf(plugin).midiOnly;
@@ -388,7 +397,7 @@ const clap_plugin_t* createPlugin(const clap_plugin_factory_t*, const clap_host_
                    [](const clap_plugin_t*) {},
                    process,
                    pluginExtension,
-                   [](const clap_plugin_t*) {}};
+                   [](const clap_plugin_t* plugin) { logCall(synthOf(plugin), "on_main_thread"); }};
   return &synth->plugin;
 }
 

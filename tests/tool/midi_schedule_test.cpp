@@ -127,4 +127,21 @@ TEST(MidiSchedule, LastFrameIsTheLatestEndOfTrack) {
   EXPECT_EQ(schedule(file, 1000).lastFrame, 2500);
 }
 
+// Times given in seconds as doubles: to the nanosecond, then by the file's
+// rule, so a double lands on the frame of the decimal it prints as.
+TEST(MidiSchedule, SecondsAsDoublesLandOnTheFramesOfTheirDecimals) {
+  const struct {
+    double seconds;
+    int32_t rate;
+    int64_t frame;
+  } cases[] = {
+      {3.0, 44100, 132300},     {1.0 / 3.0, 96000, 32000}, {0.0045, 1000, 5},  // the double is below 4.5 frames
+      {0.0044999, 1000, 4},     {2.0 / 3.0, 44100, 29400}, {4e-10, 768000, 0},
+      {86400.0, 768000, 66355200000},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(frameAt(nanosecondsOfSeconds(c.seconds), c.rate), c.frame) << c.seconds << " s at " << c.rate;
+  }
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include "tools/files/midi_schedule.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "tools/system/tool_error.h"
 
@@ -113,4 +114,9 @@ int64_t frameAt(int64_t nanoseconds, int32_t sampleRate) {
   const int64_t rest = nanoseconds % kNanosecondsPerSecond;
   return nanoseconds / kNanosecondsPerSecond * sampleRate +
          (2 * rest * sampleRate + kNanosecondsPerSecond) / (2 * kNanosecondsPerSecond);
+}
+
+int64_t nanosecondsOfSeconds(double seconds) {
+  constexpr double kNanosecondsPerSecond = 1e9;
+  return std::llround(seconds * kNanosecondsPerSecond);
 }

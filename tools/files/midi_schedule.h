@@ -40,3 +40,9 @@ MidiSchedule readMidiSchedule(const std::string& path, int32_t sampleRate);
 // The frame a time of `nanoseconds` lands on, by the same rule as a file's
 // events: floor(t * rate + 1/2), exactly, for times up to kMaxSongSeconds.
 int64_t frameAt(int64_t nanoseconds, int32_t sampleRate);
+
+// A time in seconds given as a double, to the nearest nanosecond: the grain
+// the command line reads times in, so that a double lands on the frame of
+// the decimal it prints as (0.0045 s at 1000 Hz on frame 5, though the double
+// lies just below 4.5 frames). For seconds from 0 to kMaxSongSeconds.
+int64_t nanosecondsOfSeconds(double seconds);

@@ -132,8 +132,11 @@ ClapDescription describeClap(ClapInstrument& instrument) {
   description.noteInputs = notePorts(ports.noteInputs);
   description.noteOutputs = notePorts(ports.noteOutputs);
   description.clapNotes = ports.noteInput().clapNotes;
+  const clap_plugin_t* plugin = instrument.plugin();
   for (const char* id : kPublishedExtensions) {
-    if (instrument.plugin()->get_extension(instrument.plugin(), id) != nullptr) description.extensions.push_back(id);
+    if (plugin->get_extension != nullptr && plugin->get_extension(plugin, id) != nullptr) {
+      description.extensions.push_back(id);
+    }
   }
   description.presets = discoverPresets(instrument.module(), descriptor.id);
   return description;

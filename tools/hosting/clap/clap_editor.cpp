@@ -15,7 +15,7 @@ ClapEditor::ClapEditor(ClapInstrument& instrument, HostWindow& window, const cha
                                                           "answered false)");
   }
   uint32_t width = 0, height = 0;
-  if (gui_->get_size(plugin, &width, &height) && width > 0 && height > 0) {
+  if (gui_->get_size != nullptr && gui_->get_size(plugin, &width, &height) && width > 0 && height > 0) {
     window_.resize(static_cast<int>(width), static_cast<int>(height));
   }
   clap_window_t parent{};
@@ -30,7 +30,7 @@ ClapEditor::ClapEditor(ClapInstrument& instrument, HostWindow& window, const cha
     throw ToolError(kExitBadModule, instrument_.label() + ": the plug-in's editor would not open in the host's "
                                                           "window (its gui set_parent answered false)");
   }
-  gui_->show(plugin);
+  if (gui_->show != nullptr) gui_->show(plugin);
 }
 
 ClapEditor::~ClapEditor() {

@@ -30,9 +30,17 @@ const char* const kWindowName = "an X11 window";
 
 template <typename Table>
 const Table* extension(const clap_plugin_t* plugin, const char* id, const char* compatibleId = nullptr) {
+  if (plugin->get_extension == nullptr) return nullptr;
   const void* table = plugin->get_extension(plugin, id);
   if (table == nullptr && compatibleId != nullptr) table = plugin->get_extension(plugin, compatibleId);
   return static_cast<const Table*>(table);
+}
+
+// The functions a host calls in every session; the others it asks for only
+// when it has a use for them.
+bool isComplete(const clap_plugin_t& plugin) {
+  return plugin.init != nullptr && plugin.activate != nullptr && plugin.deactivate != nullptr &&
+         plugin.start_processing != nullptr && plugin.stop_processing != nullptr && plugin.process != nullptr;
 }
 
 std::string labelOf(const ClapModule& module, const clap_plugin_descriptor_t& descriptor) {
@@ -62,7 +70,12 @@ ClapInstrument::ClapInstrument(std::shared_ptr<ClapModule> module, const clap_pl
   if (plugin_ == nullptr) {
     throw InstanceRefused(kExitBadModule, label_ + ": the plug-in refused to start (create_plugin answered null)");
   }
-  if (plugin_->init == nullptr || !plugin_->init(plugin_)) {
+  if (plugin_->destroy == nullptr) throw ToolError(kExitBadModule, label_ + ": not a CLAP plug-in: it has no destroy");
+  if (!isComplete(*plugin_)) {
+    plugin_->destroy(plugin_);
+    throw ToolError(kExitBadModule, label_ + ": not a CLAP plug-in: its clap_plugin lacks a function");
+  }
+  if (!plugin_->init(plugin_)) {
     plugin_->destroy(plugin_);
     throw ToolError(kExitBadModule, label_ + ": the plug-in refused to start (its init answered false)");
   }
@@ -131,6 +144,7 @@ void ClapInstrument::loadPreset(const std::string& preset) {
       throw ToolError(kExitBadInput, preset + ": a state of the plug-in '" + file.pluginId + "', not of this one '" +
                                          descriptor_.id + "'");
     }
+    if (extensions_.state == nullptr) throw ToolError(kExitBadInput, preset + ": the plug-in keeps no state (no clap.state)");
     if (!loadClapState(plugin_, extensions_.state, file.state)) {
       throw ToolError(kExitBadInput, preset + ": the plug-in refused the state");
     }
@@ -149,33 +163,9 @@ void ClapInstrument::loadPreset(const std::string& preset) {
   }
 }
 
-void ClapInstrument::allocateBuffers(uint32_t frames) {
-  channels_.clear();
-  for (const auto* ports : {&ports_.audioInputs, &ports_.audioOutputs}) {
-    for (const clap_audio_port_info_t& port : *ports) {
-      for (uint32_t channel = 0; channel < port.channel_count; ++channel) channels_.emplace_back(frames, 0.0f);
-    }
-  }
-  channelPointers_.clear();
-  for (std::vector<float>& channel : channels_) channelPointers_.push_back(channel.data());
-  float** next = channelPointers_.data();
-  const auto buffers = [&next](const std::vector<clap_audio_port_info_t>& ports) {
-    std::vector<clap_audio_buffer_t> list;
-    for (const clap_audio_port_info_t& port : ports) {
-      list.push_back(clap_audio_buffer_t{next, nullptr, port.channel_count, 0, 0});
-      next += port.channel_count;
-    }
-    return list;
-  };
-  inputBuffers_ = buffers(ports_.audioInputs);
-  float** firstOutput = next;
-  outputBuffers_ = buffers(ports_.audioOutputs);
-  outputChannels_.assign(firstOutput, channelPointers_.data() + channelPointers_.size());
-}
-
 void ClapInstrument::activate() {
   if (active_) return;
-  allocateBuffers(static_cast<uint32_t>(blockSize_));
+  buffers_.prepare(ports_, static_cast<uint32_t>(blockSize_));
   host_.setActivating(true);
   const bool activated = plugin_->activate(plugin_, sampleRate_, 1, static_cast<uint32_t>(blockSize_));
   host_.setActivating(false);
@@ -236,10 +226,6 @@ void ClapInstrument::sendEvents(const ScheduledEvent* first, const ScheduledEven
   }
 }
 
-void ClapInstrument::silence(int32_t frames) {
-  for (float* channel : outputChannels_) std::fill(channel, channel + frames, 0.0f);
-}
-
 // Live, a restart the main thread asked for: the audio thread's half of it.
 bool ClapInstrument::audioReady() {
   switch (audioState_.load(std::memory_order_acquire)) {
@@ -270,24 +256,24 @@ void ClapInstrument::process(int32_t frames) {
     const ThreadRoles::Rendering rendering(host_.threads());
     if (!audioReady()) {
       events_.clear();
-      silence(frames);
+      buffers_.silence(frames);
       return;
     }
     takeParameters();
     const clap_process_t block = {steadyTime_,
                                   static_cast<uint32_t>(frames),
                                   nullptr,
-                                  inputBuffers_.data(),
-                                  outputBuffers_.data(),
-                                  static_cast<uint32_t>(inputBuffers_.size()),
-                                  static_cast<uint32_t>(outputBuffers_.size()),
+                                  buffers_.inputs(),
+                                  buffers_.outputs(),
+                                  buffers_.inputCount(),
+                                  buffers_.outputCount(),
                                   events_.list(),
                                   ignoredOutputEvents()};
     status = plugin_->process(plugin_, &block);
     steadyTime_ += frames;
     events_.clear();
     if (status == CLAP_PROCESS_ERROR) {
-      silence(frames);
+      buffers_.silence(frames);
       if (live_ && !processFailed_.exchange(true)) {
         host_.log().write(CLAP_LOG_ERROR, "failed to process a block (its process answered CLAP_PROCESS_ERROR); silence played");
       }
@@ -334,8 +320,12 @@ void ClapInstrument::restart() {
     return;
   }
   int expected = kRunning;
-  if (audioState_.compare_exchange_strong(expected, kStopAsked)) return;
-  if (expected != kStopped) return;
+  if (audioState_.compare_exchange_strong(expected, kStopAsked)) return;  // the audio thread stops first
+  if (expected == kStopAsked) return;  // not yet
+  if (expected != kStopped) {  // failed for good, or restarted already
+    restartWanted_ = false;
+    return;
+  }
   deactivate();
   try {
     activate();
@@ -379,7 +369,9 @@ std::unique_ptr<SavedState> ClapInstrument::saveState(const std::string& path) {
 std::optional<std::pair<int, int>> ClapInstrument::editorSize() {
   const std::lock_guard<std::mutex> lock(interfaceThread());
   const clap_plugin_gui_t* gui = extensions_.gui;
-  if (gui == nullptr) throw ToolError(kExitBadModule, label_ + ": the plug-in has no editor");
+  if (gui == nullptr || gui->create == nullptr || gui->destroy == nullptr || gui->set_parent == nullptr) {
+    throw ToolError(kExitBadModule, label_ + ": the plug-in has no editor");
+  }
   if (gui->is_api_supported == nullptr || !gui->is_api_supported(plugin_, kWindowApi, false)) {
     throw ToolError(kExitBadModule, label_ + ": the plug-in's editor does not open in " + std::string(kWindowName) +
                                         " (clap.gui " + kWindowApi + ")");

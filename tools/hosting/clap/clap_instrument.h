@@ -33,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/hosting/clap/clap_audio_buffers.h"
 #include "tools/hosting/clap/clap_events.h"
 #include "tools/hosting/clap/clap_host.h"
 #include "tools/hosting/clap/clap_module.h"
@@ -70,7 +71,7 @@ class ClapInstrument : public Instrument {
   void prepareForLive(int32_t capacity) override;
   void sendEvents(const ScheduledEvent* first, const ScheduledEvent* last, int64_t blockStart) override;
   void process(int32_t frames) override;
-  float* const* outputs() override { return outputChannels_.data(); }
+  float* const* outputs() override { return buffers_.outputChannels(); }
   void serveMainThread() override;
   InstrumentDescription describe(bool withProgramValues) override;
   std::vector<std::pair<std::string, double>> parameterValues() override;
@@ -96,10 +97,8 @@ class ClapInstrument : public Instrument {
   void startProcessing();
   void stopProcessing();
   void restart();
-  void allocateBuffers(uint32_t frames);
   void takeParameters();
   bool audioReady();
-  void silence(int32_t frames);
   void loadPreset(const std::string& preset);
 
   std::shared_ptr<ClapModule> module_;
@@ -122,10 +121,7 @@ class ClapInstrument : public Instrument {
   std::atomic<int> audioState_{kRunning};
   std::atomic<bool> processFailed_{false};
 
-  std::vector<std::vector<float>> channels_;  // the input ports' channels, then the output ports'
-  std::vector<float*> channelPointers_;
-  std::vector<clap_audio_buffer_t> inputBuffers_, outputBuffers_;
-  std::vector<float*> outputChannels_;
+  ClapAudioBuffers buffers_;
   int64_t steadyTime_ = 0;
 
   ClapInputEvents events_;
