@@ -46,7 +46,7 @@
 #include "bench/machine_report.h"
 #include "lv2/bundle_layout.h"
 #include "lv2/lv2_synth_plugin.h"
-#include "one_shots/one_shot_render.h"
+#include "python/one_shots/one_shot_render.h"
 
 namespace {
 

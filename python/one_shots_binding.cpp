@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "engine/parameter_table.h"
-#include "one_shots/one_shot_render.h"
+#include "python/one_shots/one_shot_render.h"
 #include "python/bindings.h"
 #include "tools/files/number_text.h"
 #include "python/python_arguments.h"

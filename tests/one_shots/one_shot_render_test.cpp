@@ -3,7 +3,7 @@
 // written where the layout says, the same bits on any number of threads (the
 // bits themselves are the instrument's: tests/engine/one_shot_renderer_test);
 // a stop request heeded.
-#include "one_shots/one_shot_render.h"
+#include "python/one_shots/one_shot_render.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "one_shots/one_shot_render.h"
+#include "python/one_shots/one_shot_render.h"
 
 #include <algorithm>
 #include <mutex>

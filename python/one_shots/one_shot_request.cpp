@@ -1,4 +1,4 @@
-#include "one_shots/one_shot_request.h"
+#include "python/one_shots/one_shot_request.h"
 
 #include <cmath>
 #include <cstddef>

@@ -10,7 +10,7 @@
 #include <atomic>
 
 #include "engine/vector_path.h"
-#include "one_shots/one_shot_request.h"
+#include "python/one_shots/one_shot_request.h"
 
 // Checks the request whole (OneShotError, with nothing written), then
 // renders sound i into out[(i * channels + c) * frames ...] for channel c,
