@@ -20,7 +20,7 @@ struct MemoryStream {
   clap_istream_t in{this, [](const clap_istream_t* s, void* buffer, uint64_t size) -> int64_t {
                       auto& self = *static_cast<MemoryStream*>(s->ctx);
                       const auto count = static_cast<size_t>(std::min<uint64_t>({size, 3, self.bytes.size() - self.position}));
-                      std::memcpy(buffer, self.bytes.data() + self.position, count);
+                      std::copy_n(self.bytes.data() + self.position, count, static_cast<uint8_t*>(buffer));
                       self.position += count;
                       return self.fails ? -1 : static_cast<int64_t>(count);
                     }};

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -40,7 +39,7 @@ TEST(ClapThreads, AudioAndMainThreadMeetOnlyInAtomicValues) {
   clap_istream_t in{&saved, [](const clap_istream_t* s, void* buffer, uint64_t size) -> int64_t {
                       auto& bytes = *static_cast<std::vector<uint8_t>*>(s->ctx);
                       const auto count = static_cast<size_t>(std::min<uint64_t>(size, bytes.size()));
-                      std::memcpy(buffer, bytes.data(), count);
+                      std::copy_n(bytes.data(), count, static_cast<uint8_t*>(buffer));
                       bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count));
                       return static_cast<int64_t>(count);
                     }};
