@@ -16,22 +16,12 @@
 constexpr float kShortestLanePeriod = 0.0625f;
 constexpr float kLongestLanePhase = 67108864.0f;  // 2^26; a phase sticks near 2^25
 
-struct LaneRun {
+// The voices as the lane kernels see them, voice k in lane k of every
+// array; phase, state1, state2 and level are what a successful run leaves
+// (voice_lanes.h fills the lanes from voices and writes them back).
+struct LaneVoices {
   static constexpr int kLanes = kVoiceCount;
-  using Wave = Waveform;
 
-  Wave wave = Wave::Square;
-  int32_t frames = 0;
-  // The phase step of frame i: steps[i], or constantStep for every frame when
-  // steps is null. floatStep: the constant step is a float, so that adding it
-  // in single precision gives what adding it in double and rounding does.
-  const double* steps = nullptr;
-  double constantStep = 1.0;
-  bool floatStep = false;
-
-  // Per lane, as the voice holds them; phase, state1, state2 and level are
-  // what a successful run leaves. A free voice's filter states are left as
-  // they were: it is silent, and its next note clears them.
   float phase[kLanes];
   float period[kLanes];  // the voice's, which wraps the phase
   float cycle[kLanes];   // the selected oscillator's
@@ -45,6 +35,22 @@ struct LaneRun {
   float velocity[kLanes];
   float level[kLanes];      // the envelope's level before the run
   float increment[kLanes];  // and its step per tick
+};
+
+struct LaneRun : LaneVoices {
+  using Wave = Waveform;
+
+  Wave wave = Wave::Square;
+  int32_t frames = 0;
+  // The phase step of frame i: steps[i], or constantStep for every frame when
+  // steps is null. floatStep: the constant step is a float, so that adding it
+  // in single precision gives what adding it in double and rounding does.
+  const double* steps = nullptr;
+  double constantStep = 1.0;
+  bool floatStep = false;
+
+  // A free voice's filter states are left as they were: it is silent, and
+  // its next note clears them.
   uint32_t sounding[kLanes];  // all bits set for a voice that is not free
 
   // The voices' outputs, outputs[frame][lane], and their mix (mix_down.h)

@@ -156,18 +156,7 @@ void OneShotRenderer::runLanes(Waveform waveform, int32_t frames) {
       continue;
     }
     const Voice& voice = *lane.voice;
-    const float cutoffValue = voice.cutoff;
-    group.phase[k] = voice.phase;
-    group.period[k] = voice.period;
-    group.cycle[k] = oscillatorPeriod(voice, waveform);
-    putShape(voice, waveform, group.shape, k);
-    group.state1[k] = voice.filterState1;
-    group.state2[k] = voice.filterState2;
-    group.cutoff[k] = cutoffValue;
-    group.keep[k] = 1.0f - voice.damping * cutoffValue;
-    group.velocity[k] = voice.velocity;
-    group.level[k] = voice.envelope.steadyStartLevel();
-    group.increment[k] = voice.envelope.steadyIncrement();
+    loadLane(group, k, voice, waveform);
     group.left[k] = lane.left + lane.position;
     group.right[k] = lane.right ? lane.right + lane.position : discarded.data();
     run.stereo = run.stereo || lane.right;
@@ -186,12 +175,7 @@ void OneShotRenderer::runLanes(Waveform waveform, int32_t frames) {
       tickVoice(lane, frames);
       continue;
     }
-    Voice& voice = *lane.voice;
-    voice.phase = group.phase[k];
-    voice.filterState1 = group.state1[k];
-    voice.filterState2 = group.state2[k];
-    voice.envelope.skipSteadyTicks(frames, group.level[k]);
-    voice.lfoCounter += frames;
+    storeLane(group, k, *lane.voice, frames);
     lane.position += frames;
   }
 }

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 
+#include "engine/lane_run.h"
 #include "engine/parameters.h"
 #include "engine/voice_count.h"
 
@@ -19,21 +20,10 @@ struct OneShotRun {
   static constexpr int kLanes = kVoiceCount;  // per group
   static constexpr int kGroups = 2;
 
-  // Per lane, as the voice holds them (see LaneRun); phase, state1, state2
-  // and level are what the run leaves. A lane whose state2 is left infinite
-  // or NaN ran away: its outputs are to be redone voice by voice.
-  struct Group {
-    float phase[kLanes];
-    float period[kLanes];
-    float cycle[kLanes];
-    float shape[3][kLanes];
-    float state1[kLanes];
-    float state2[kLanes];
-    float cutoff[kLanes];
-    float keep[kLanes];  // 1 - damping * cutoff
-    float velocity[kLanes];
-    float level[kLanes];
-    float increment[kLanes];
+  // Per lane, as the voice holds it (see LaneVoices). A lane whose state2
+  // is left infinite or NaN ran away: its outputs are to be redone voice by
+  // voice.
+  struct Group : LaneVoices {
     // Where the lane's frames go, frame 0 of the run first; right only when
     // the run is stereo.
     float* left[kLanes];

@@ -39,3 +39,9 @@ struct WaveformShape {
 };
 
 inline constexpr WaveformShape kWaveformShapes[] = {{"Square", 0.0f}, {"Sawtooth", 0.5f}, {"Triangle", 1.0f}};
+
+// The shape a waveform value selects, as the engine chooses it
+// (kWaveformShapes lists the shapes in the order of Waveform).
+inline const WaveformShape& waveformShapeOf(float value) {
+  return kWaveformShapes[static_cast<int>(waveformOf(value))];
+}

@@ -30,20 +30,39 @@ float oscillatorPeriod(const Voice& voice, Waveform wave) {
   }
 }
 
-void putShape(const Voice& voice, Waveform wave, float (&shape)[3][kVoiceCount], int lane) {
+void loadLane(LaneVoices& lanes, int lane, const Voice& voice, Waveform wave) {
+  const float cutoff = voice.cutoff;
+  lanes.phase[lane] = voice.phase;
+  lanes.period[lane] = voice.period;
+  lanes.cycle[lane] = oscillatorPeriod(voice, wave);
   switch (wave) {
     case Waveform::Square:
-      shape[0][lane] = voice.square.halfPeriod;
+      lanes.shape[0][lane] = voice.square.halfPeriod;
       break;
     case Waveform::Saw:
-      shape[0][lane] = voice.saw.slope;
+      lanes.shape[0][lane] = voice.saw.slope;
       break;
     default:
-      shape[0][lane] = voice.triangle.slope;
-      shape[1][lane] = voice.triangle.quarterPeriod;
-      shape[2][lane] = voice.triangle.threeQuarterPeriod;
+      lanes.shape[0][lane] = voice.triangle.slope;
+      lanes.shape[1][lane] = voice.triangle.quarterPeriod;
+      lanes.shape[2][lane] = voice.triangle.threeQuarterPeriod;
       break;
   }
+  lanes.state1[lane] = voice.filterState1;
+  lanes.state2[lane] = voice.filterState2;
+  lanes.cutoff[lane] = cutoff;
+  lanes.keep[lane] = 1.0f - voice.damping * cutoff;
+  lanes.velocity[lane] = voice.velocity;
+  lanes.level[lane] = voice.envelope.steadyStartLevel();
+  lanes.increment[lane] = voice.envelope.steadyIncrement();
+}
+
+void storeLane(const LaneVoices& lanes, int lane, Voice& voice, int32_t frames) {
+  voice.phase = lanes.phase[lane];
+  voice.filterState1 = lanes.state1[lane];
+  voice.filterState2 = lanes.state2[lane];
+  voice.envelope.skipSteadyTicks(frames, lanes.level[lane]);
+  voice.lfoCounter += frames;
 }
 
 bool fitsLane(const Voice& voice, Waveform wave) {
@@ -83,30 +102,11 @@ bool VoiceLanes::run(Voice* voices, const double* steps, int32_t frames, float (
   run.outputs = outputs;
   run.mix = mix;
   for (int k = 0; k < kLanes; ++k) {
-    const Voice& voice = voices[k];
-    const float cutoff = voice.cutoff;
-    run.phase[k] = voice.phase;
-    run.period[k] = voice.period;
-    run.cycle[k] = oscillatorPeriod(voice, wave);
-    putShape(voice, wave, run.shape, k);
-    run.state1[k] = voice.filterState1;
-    run.state2[k] = voice.filterState2;
-    run.cutoff[k] = cutoff;
-    run.keep[k] = 1.0f - voice.damping * cutoff;
-    run.velocity[k] = voice.velocity;
-    run.level[k] = voice.envelope.steadyStartLevel();
-    run.increment[k] = voice.envelope.steadyIncrement();
-    run.sounding[k] = voice.isFree() ? 0 : kAllBits;
+    loadLane(run, k, voices[k], wave);
+    run.sounding[k] = voices[k].isFree() ? 0 : kAllBits;
   }
   if (!kernel(run)) return false;
 
-  for (int k = 0; k < kLanes; ++k) {
-    Voice& voice = voices[k];
-    voice.phase = run.phase[k];
-    voice.filterState1 = run.state1[k];
-    voice.filterState2 = run.state2[k];
-    voice.envelope.skipSteadyTicks(frames, run.level[k]);
-    voice.lfoCounter += frames;
-  }
+  for (int k = 0; k < kLanes; ++k) storeLane(run, k, voices[k], frames);
   return true;
 }

@@ -28,11 +28,13 @@
 #include "engine/voice.h"
 #include "engine/voice_count.h"
 
-// What a lane holds of a voice playing waveform `wave` (its oscillator of
-// that shape selected): the oscillator's period, and its shape in
-// LaneRun::shape order at index `lane`.
+// The oscillator's period of a voice playing waveform `wave` (its
+// oscillator of that shape selected).
 float oscillatorPeriod(const Voice& voice, Waveform wave);
-void putShape(const Voice& voice, Waveform wave, float (&shape)[3][kVoiceCount], int lane);
+// Lane `lane` from a voice playing waveform `wave`, before a run; and what a
+// run of `frames` left there, back into the voice.
+void loadLane(LaneVoices& lanes, int lane, const Voice& voice, Waveform wave);
+void storeLane(const LaneVoices& lanes, int lane, Voice& voice, int32_t frames);
 // Whether the voice's periods and phase are of the sizes a lane computes
 // exactly (kShortestLanePeriod, kLongestLanePhase).
 bool fitsLane(const Voice& voice, Waveform wave);

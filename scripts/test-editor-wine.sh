@@ -3,8 +3,8 @@
 # takes (docs/editor.png, compared by editor_screenshot_tests: every channel of
 # every pixel within 8 levels).
 #
-# What it proves: the cross-built quorlin-host.exe opens quorlin.dll's editor
-# in a Win32 window, and the editor draws the right picture (panel texture from
+# What it proves: the cross-built quorlin-host.exe opens the editor of
+# quorlin.dll (or, asked for, of quorlin.clap, as a CLAP GUI) in a Win32 window, and the editor draws the right picture (panel texture from
 # the DLL's resource, knob meshes, fins at the --param values) through real
 # WGL/OpenGL 1.1 calls, which Wine hands to Mesa's software renderer.
 # What it does not prove: mouse editing on Windows, nor that the picture
@@ -20,20 +20,22 @@
 # Runs on a private Xvfb with the Wine prefix of the Windows build folder;
 # stops that X server and the prefix's wineserver on exit. About 3 s when the
 # builds are up to date and the prefix exists (a new prefix adds about 10 s).
-# Usage: scripts/test-editor-wine.sh [i686|x86_64]   (the Windows target; default i686)
+# Usage: scripts/test-editor-wine.sh [i686|x86_64 [quorlin.dll|quorlin.clap]]
+#   (the Windows target, default i686; the module, default quorlin.dll)
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 target="${1:-i686}"
+module="${2:-quorlin.dll}"
 
 check=test-editor-wine
 # shellcheck source=scripts/wine-editor-session.sh
 source "$root/scripts/wine-editor-session.sh"
-start_wine_editor_session editor-wine editor_screenshot_tests wine_editor_grab
+start_wine_editor_session "editor-wine-${module##*.}" editor_screenshot_tests wine_editor_grab
 
 # Without --screenshot the host keeps its window, and so the editor, open.
 mapfile -t arguments <"$root/tests/editor/screenshot_arguments.txt"
-wine "$windows/quorlin-host.exe" editor --plugin "$windows/quorlin.dll" "${arguments[@]}" >"$work/host.log" 2>&1 &
+wine "$windows/quorlin-host.exe" editor --plugin "$windows/$module" "${arguments[@]}" >"$work/host.log" 2>&1 &
 host_pid=$!
 
 # The picture counts once two grabs half a second apart are the same.
@@ -78,5 +80,5 @@ if [ "$shown" = 0 ]; then
 else
   presented="read from Wine's off-screen X window"
 fi
-echo "test-editor-wine: PASS: the Windows ($target) build (quorlin-host.exe, quorlin.dll) draws the editor through WGL/OpenGL" \
+echo "test-editor-wine: PASS: the Windows ($target) build (quorlin-host.exe, $module) draws the editor through WGL/OpenGL" \
   "under Wine as docs/editor.png shows it, within 8 levels per channel; $presented ($on_screen)"

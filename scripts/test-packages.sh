@@ -6,8 +6,10 @@
 # installed Python package, which plays the installed LV2 bundle, and Ardour's
 # scanner takes the installed module, which sits on Ardour's default Linux VST
 # path; the LV2 bundle sits on lilv's default path, where lilv finds the
-# instrument and lv2bench runs it; the .tar.gz holds the same tree; each .zip
-# holds the six files, its programs of the bitness its name says, with the
+# instrument and lv2bench runs it; the CLAP module sits in /usr/lib/clap,
+# where qtractor's scanner takes it; the .tar.gz holds the same tree; each
+# .zip holds the seven files, its modules and programs of the bitness its
+# name says, with the
 # version in their properties; every package's factory bank is the build's.
 # Prints one PASS or FAIL line per check and a count.
 # Usage: scripts/test-packages.sh
@@ -44,6 +46,7 @@ $python_site/quorlin/__init__.py
 $python_site/quorlin/__init__.pyi
 $python_site/quorlin/$python_module
 $python_site/quorlin/py.typed
+lib/clap/quorlin.clap
 lib/lv2/quorlin.lv2/manifest.ttl
 lib/lv2/quorlin.lv2/presets.ttl
 lib/lv2/quorlin.lv2/quorlin.ttl
@@ -62,7 +65,8 @@ installed=$(cd "$install_root" 2>/dev/null && find . -type f | sed 's|^\./||' | 
 if [ "$installed" = "$(sed 's|^|usr/|' <<<"$linux_tree")" ] &&
    cmp -s "$install_root/usr/lib/lxvst/quorlin-factory.fxb" build/quorlin-factory.fxb; then
   pass ".deb installs the module and the factory bank in /usr/lib/lxvst, the LV2 bundle in /usr/lib/lv2, \
-quorlin-host in /usr/bin, the Python package in /usr/$python_site, the demo and README in /usr/share/doc/quorlin"
+the CLAP module in /usr/lib/clap, quorlin-host in /usr/bin, the Python package in /usr/$python_site, the demo and README \
+in /usr/share/doc/quorlin"
 else
   fail ".deb installs exactly its $(wc -l <<<"$linux_tree") files, the build's factory bank among them" \
     "$(tr '\n' ' ' <<<"$installed") $(cat "$scratch/dpkg.log")"
@@ -148,6 +152,17 @@ else
     "path ${lilv_path:-unknown}; $(tail -n 2 "$scratch/lv2info.log" | tr '\n' ' ')"
 fi
 
+# CLAP hosts look in /usr/lib/clap; qtractor's scanner takes the installed
+# module from there as it takes the build's (tests/hosts/run.sh).
+qtractor_scanner=$(dpkg -L qtractor 2>/dev/null | grep -m1 '/qtractor_plugin_scan$')
+clap_module="$install_root/usr/lib/clap/quorlin.clap"
+{ echo "CLAP:$clap_module" | timeout 60 "$qtractor_scanner"; } >"$scratch/clap-scan.log" 2>&1
+if bash tests/hosts/qtractor_clap_row.sh "$clap_module" <"$scratch/clap-scan.log"; then
+  pass "qtractor's scanner takes the installed CLAP module: Quorlin, 0:2 audio, a note input, 8 parameters, editor"
+else
+  fail "qtractor's scanner takes the installed CLAP module" "$(tail -n 1 "$scratch/clap-scan.log")"
+fi
+
 tgz_tree=$(tar -tzf "$tgz" 2>/dev/null | grep -v '/$' | sed 's|^[^/]*/||' | sort)
 if [ "$tgz_tree" = "$linux_tree" ]; then
   pass ".tar.gz holds the same files under one folder"
@@ -163,19 +178,19 @@ for bits in 32 64; do
   (cd "$unpacked" && cmake -E tar xf "$root/$zip") 2>/dev/null
   contents=$(cd "$unpacked" && find . -type f | sed 's|^\./[^/]*/||' | sort | tr '\n' ' ')
   problems=""
-  [ "$contents" = "$(printf '%s\n' README.txt demo.mid demo.txt quorlin-factory.fxb quorlin-host.exe quorlin.dll |
-                     sort | tr '\n' ' ')" ] || problems="holds $contents"
+  [ "$contents" = "$(printf '%s\n' README.txt demo.mid demo.txt quorlin-factory.fxb quorlin-host.exe quorlin.clap \
+                       quorlin.dll | sort | tr '\n' ' ')" ] || problems="holds $contents"
   cmp -s "$unpacked"/*/quorlin-factory.fxb build/quorlin-factory.fxb || problems+=" a factory bank unlike the build's"
-  for program in "$unpacked"/*/quorlin.dll "$unpacked"/*/quorlin-host.exe; do
+  for program in "$unpacked"/*/quorlin.dll "$unpacked"/*/quorlin.clap "$unpacked"/*/quorlin-host.exe; do
     [ -f "$program" ] || continue
     "$objdump" -f "$program" | grep -q "file format $format" || problems+=" $(basename "$program") is not $format"
     strings -el "$program" | grep -A1 -x FileVersion | tail -n 1 | grep -qx "$version" ||
       problems+=" $(basename "$program") has no FileVersion $version"
   done
   if [ -z "$problems" ]; then
-    pass "$bits-bit .zip: DLL, factory bank, quorlin-host.exe, demo and read-me; $format programs with version $version"
+    pass "$bits-bit .zip: DLL, CLAP module, factory bank, quorlin-host.exe, demo and read-me; $format programs with version $version"
   else
-    fail "$bits-bit .zip: DLL, factory bank, quorlin-host.exe, demo and read-me; $format programs with version $version" "$problems"
+    fail "$bits-bit .zip: DLL, CLAP module, factory bank, quorlin-host.exe, demo and read-me; $format programs with version $version" "$problems"
   fi
 done
 

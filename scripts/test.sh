@@ -96,11 +96,12 @@ stage_lv2() {
   check "LV2 bundle in LV2's tools and jalv, its editor in jalv" bash tests/lv2/run.sh all build
 }
 
-# A Windows target's tests under Wine, then its editor's picture and mouse
-# editing under Wine.
+# A Windows target's tests under Wine, then its editor's picture (the VST 2
+# module's and the CLAP module's) and mouse editing under Wine.
 windows_stage() {
   check "Windows $1 tests under Wine" bash scripts/test-windows.sh "$1"
   check "Windows $1 editor picture under Wine" bash scripts/test-editor-wine.sh "$1"
+  check "Windows $1 CLAP editor picture under Wine" bash scripts/test-editor-wine.sh "$1" quorlin.clap
   check "Windows $1 editor mouse editing under Wine" bash scripts/test-editor-wine-mouse.sh "$1"
 }
 stage_win32() { windows_stage i686; }
@@ -145,48 +146,92 @@ expect_lv2_refusal() {
   [ "$message" = "$expected" ] && [ ! -e "$host/lv2.wav" ] || { echo "expected: $expected, and no lv2.wav"; return 1; }
 }
 
-# same_render NAME SONG VST2_OPTIONS LV2_OPTIONS: SONG rendered by quorlin-host
-# through quorlin.so and through quorlin.lv2, each with its options: the same
-# file, byte for byte.
+# same_render NAME SONG VST2_OPTIONS LV2_OPTIONS CLAP_OPTIONS [CLAP_PRESET]:
+# SONG rendered by quorlin-host through quorlin.so, quorlin.lv2 and
+# quorlin.clap, each with its options (and the CLAP factory preset of that
+# name): the same file, byte for byte.
 same_render() {
+  local out="build/crosscheck/$1" clap
+  read -ra clap <<<"$5"
+  [ -z "${6:-}" ] || clap+=(--preset "$6")
   # shellcheck disable=SC2086
-  build/quorlin-host render --quiet $3 "$2" "build/crosscheck/$1-vst2.wav" &&
-    build/quorlin-host render --quiet --plugin build/quorlin.lv2 $4 "$2" "build/crosscheck/$1-lv2.wav" &&
-    cmp "build/crosscheck/$1-vst2.wav" "build/crosscheck/$1-lv2.wav"
+  build/quorlin-host render --quiet $3 "$2" "$out-vst2.wav" &&
+    build/quorlin-host render --quiet --plugin build/quorlin.lv2 $4 "$2" "$out-lv2.wav" &&
+    build/quorlin-host render --quiet --plugin build/quorlin.clap "${clap[@]}" "$2" "$out-clap.wav" &&
+    cmp "$out-vst2.wav" "$out-lv2.wav" && cmp "$out-vst2.wav" "$out-clap.wav"
 }
 
-# Each factory program's number, and the URI of the LV2 preset of its name.
-factory_pairs() {
-  join -t $'\t' <(build/quorlin-host info --preset build/quorlin-factory.fxb |
-                   sed -n 's/^ *\([0-9]*\)  "\(.*\)"  values .*/\2\t\1/p' | sort) \
-                 <(build/quorlin-host info --plugin build/quorlin.lv2 |
-                   sed -n 's/^  \(urn:[^ ]*\)  \(.*\)$/\2\t\1/p' | sort) |
-    cut -f 2,3
+# same_under_wine TARGET NAME SONG VST2_OPTIONS LV2_OPTIONS CLAP_OPTIONS
+# [CLAP_PRESET]: the Windows target's quorlin-host.exe renders SONG through its
+# quorlin.dll and its quorlin.clap into the Linux build's file, byte for byte.
+same_under_wine() {
+  local dir out clap
+  dir=$(build_dir "$1")
+  out="$dir/crosscheck-$2"
+  read -ra clap <<<"$6"
+  [ -z "${7:-}" ] || clap+=(--preset "$7")
+  # shellcheck disable=SC2086
+  (use_build_wine "$dir" &&
+    wine "$dir/quorlin-host.exe" render --quiet $4 "$3" "$out-vst2.wav" &&
+    wine "$dir/quorlin-host.exe" render --quiet --plugin "$dir/quorlin.clap" "${clap[@]}" "$3" "$out-clap.wav") &&
+    cmp "build/crosscheck/$2-vst2.wav" "$out-vst2.wav" && cmp "build/crosscheck/$2-vst2.wav" "$out-clap.wav"
 }
 
-# The LV2 bundle renders what the VST 2 module does: the demo and the test
-# songs with the demo's values (VST 2 parameter I is the control port of
-# index I + 3), and each factory sound, as a program of quorlin-factory.fxb
-# and as an LV2 preset.
-lv2_crosscheck() {
-  build_targets linux quorlin quorlin-host quorlin_lv2 quorlin_factory_bank_file >/dev/null
-  mkdir -p build/crosscheck
-  local demo lv2demo song program uri
+# Each factory sound's program number in quorlin-factory.fxb, the URI of the
+# LV2 preset of its name, and its name, under which quorlin.clap lists it.
+factory_sounds() {
+  join -t $'\t' <(join -t $'\t' <(build/quorlin-host info --preset build/quorlin-factory.fxb |
+                                   sed -n 's/^ *\([0-9]*\)  "\(.*\)"  values .*/\2\t\1/p' | sort) \
+                                 <(build/quorlin-host info --plugin build/quorlin.lv2 |
+                                   sed -n 's/^  \(urn:[^ ]*\)  \(.*\)$/\2\t\1/p' | sort)) \
+                 <(build/quorlin-host info --plugin build/quorlin.clap |
+                   sed -n 's/^  \(.*\)  (in the module, key .*)$/\1/p' | sort) |
+    awk -F'\t' -v OFS='\t' '{ print $2, $3, $1 }'
+}
+
+# The crosscheck's renders, a line each, its fields separated by '|' (an
+# empty field keeps its place): the name, the song, the options for
+# quorlin.so, quorlin.lv2 and quorlin.clap, and a CLAP factory preset's name
+# or nothing. The demo and the test songs get the demo's values (VST 2
+# parameter I is CLAP parameter I and the LV2 control port of index I + 3);
+# each factory sound is quorlin-factory.fxb's program, the LV2 preset and the
+# CLAP preset of its name.
+crosscheck_renders() {
+  local demo lv2demo song program uri name
   demo=$(grep -E '^--param' examples/README | tr '\n' ' ')
   lv2demo=$(awk -F'[ =]' '/^--param/ { printf "--param %d=%s ", $2 + 3, $3 }' examples/README)
   for song in examples/demo.mid bench/dense.mid \
               fuzz/corpus/midi_file_fuzzer/{format0_notes,smpte_division,sysex_and_meta}.mid; do
-    check "$(basename "$song") through quorlin.lv2 and quorlin.so: identical files" \
-      same_render "$(basename "$song" .mid)" "$song" "$demo" "$lv2demo"
+    printf '%s|%s|%s|%s|%s|\n' "$(basename "$song" .mid)" "$song" "$demo" "$lv2demo" "$demo"
   done
-  check "demo at 96 kHz in blocks of 100 through quorlin.lv2 and quorlin.so: identical files" \
-    same_render demo-96k examples/demo.mid "--rate 96000 --block 100 $demo" "--rate 96000 --block 100 $lv2demo"
-  check "every factory program has an LV2 preset of its name" test "$(factory_pairs | wc -l)" -eq 4
-  while read -r program uri; do
-    check "factory sound $program as quorlin-factory.fxb's program and as LV2 preset $uri: identical files" \
-      same_render "factory-$program" examples/demo.mid "--preset build/quorlin-factory.fxb --program $program" \
-        "--preset $uri"
-  done < <(factory_pairs)
+  printf 'demo-96k|examples/demo.mid|%s|%s|%s|\n' "--rate 96000 --block 100 $demo" \
+    "--rate 96000 --block 100 $lv2demo" "--rate 96000 --block 100 $demo"
+  while IFS=$'\t' read -r program uri name; do
+    printf 'factory-%s|examples/demo.mid|%s|%s||%s\n' "$program" \
+      "--preset build/quorlin-factory.fxb --program $program" "--preset $uri" "$name"
+  done < <(factory_sounds)
+}
+
+# The LV2 bundle and the CLAP module render what the VST 2 module does, on
+# Linux, and under Wine the Windows builds' CLAP and VST 2 modules render the
+# Linux files: the demo and the test songs with the demo's values (the dense
+# benchmark song among them, and the demo at 96 kHz in blocks of 100), and
+# each factory sound.
+formats_crosscheck() {
+  local target name song vst2 lv2 clap preset
+  build_targets linux quorlin quorlin-host quorlin_lv2 quorlin_clap quorlin_factory_bank_file >/dev/null
+  for target in i686 x86_64; do build_targets "$target" quorlin quorlin-host quorlin_clap >/dev/null; done
+  mkdir -p build/crosscheck
+  check "every factory program has an LV2 and a CLAP preset of its name" test "$(factory_sounds | wc -l)" -eq 4
+  # The renders come on descriptor 3: Wine may read standard input.
+  while IFS='|' read -r name song vst2 lv2 clap preset <&3; do
+    check "$name through quorlin.so, quorlin.lv2 and quorlin.clap: identical files" \
+      same_render "$name" "$song" "$vst2" "$lv2" "$clap" "$preset"
+    for target in i686 x86_64; do
+      check "$name through the Windows $target build's quorlin.dll and quorlin.clap under Wine: Linux's file" \
+        same_under_wine "$target" "$name" "$song" "$vst2" "$lv2" "$clap" "$preset"
+    done
+  done 3< <(crosscheck_renders)
 }
 
 # render_clap TARGET OUT.wav: the demo song rendered by the target's
@@ -226,8 +271,8 @@ clap_crosscheck() {
 
 # The demo rendered by all three builds must be the same file, byte for byte;
 # each Windows quorlin-host.exe names the other bitness's module as such; the
-# LV2 bundle renders the VST 2 module's files; a CLAP instrument renders the
-# same on Linux and Windows.
+# LV2 bundle and the CLAP module of each build render the VST 2 module's
+# files; a CLAP instrument renders the same on Linux and Windows.
 stage_crosscheck() {
   local target
   for target in linux i686 x86_64; do
@@ -241,7 +286,7 @@ stage_crosscheck() {
   check "64-bit quorlin-host.exe names a 32-bit module as such" expect_bitness_message x86_64 i686
   check "32-bit quorlin-host.exe names a 64-bit module as such" expect_bitness_message i686 x86_64
   check "quorlin-host.exe says it hosts VST 2 plug-ins when given an LV2 bundle" expect_lv2_refusal x86_64
-  lv2_crosscheck
+  formats_crosscheck
   clap_crosscheck
 }
 
@@ -268,7 +313,8 @@ stage_tsan() {
     -DQUORLIN_SANITIZE=OFF -DQUORLIN_FUZZ=OFF >/dev/null
   cmake --build build-tsan -j"$jobs" --target quorlin quorlin-host quorlin_panel_generator \
     stress_tests editor_stress_tests editor_plain_host_tests live_changes_tests busy_host_tests fuzz_input_tests \
-    editor_model_tests editor_window_tests editor_module_tests editor_screenshot_tests quorlin_one_shots_tests
+    editor_model_tests editor_window_tests editor_module_tests editor_screenshot_tests quorlin_one_shots_tests \
+    clap_thread_tests clap_editor_tests
   trap stop_private_x_server EXIT
   start_private_x_server build-tsan/x-server
   TSAN_OPTIONS="halt_on_error=1 exitcode=66 suppressions=$root/tests/tsan_suppressions.txt" \

@@ -46,8 +46,8 @@ start_wine_editor_session() {
 
   build_targets linux "$@" >"$work/build.log" 2>&1 ||
     fail "building the Linux tools failed; see $work/build.log"
-  build_targets "$target" quorlin quorlin-host >>"$work/build.log" 2>&1 ||
-    fail "building quorlin-host.exe and quorlin.dll ($target) failed; see $work/build.log"
+  build_targets "$target" quorlin quorlin_clap quorlin-host >>"$work/build.log" 2>&1 ||
+    fail "building quorlin-host.exe, quorlin.dll and quorlin.clap ($target) failed; see $work/build.log"
 
   use_build_wine "$windows" || fail "no Wine prefix for $windows"
   export LIBGL_ALWAYS_SOFTWARE=1

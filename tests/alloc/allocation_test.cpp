@@ -1,6 +1,7 @@
 // The audio thread must never allocate: after the first event list has given
 // the event buffer its size, processReplacing (and processEvents with lists no
-// longer than that) must not reach the heap, whatever is played. Every
+// longer than that) must not reach the heap, whatever is played; nor may the
+// CLAP plug-in's process, whatever notes, MIDI and values come. Every
 // allocation through operator new in this program is counted; the instrument
 // uses no other allocator.
 //
@@ -14,6 +15,7 @@
 #include <random>
 #include <vector>
 
+#include "clap_test_host.h"
 #include "vst2/instrument/synth_plugin.h"
 
 namespace {
@@ -160,4 +162,36 @@ TEST(Allocation, AnInstanceGivesBackAllItTook) {
   EXPECT_EQ(heap.live, before.live);
   std::printf("One instance takes %zu bytes of heap in %zu blocks (before its first event list).\n", bytes, blocks);
   RecordProperty("instance_heap_bytes", static_cast<int>(bytes));
+}
+
+// Notes in either dialect, controllers, bends and values, at random frames
+// of random blocks.
+TEST(Allocation, NoneInTheClapPluginsProcess) {
+  TestHost host;
+  PluginInstance instance(host);
+  constexpr uint32_t kLargestBlock = 4096;
+  std::vector<float> left(kLargestBlock), right(kLargestBlock);
+  std::mt19937 random(5);
+  const uint32_t blockSizes[] = {1, 7, 64, 512, 1000, kLargestBlock};
+  size_t duringProcess = 0;
+  for (int block = 0; block < 3000; ++block) {
+    const uint32_t frames = blockSizes[random() % 6];
+    ClapEvents in;
+    for (uint32_t i = 0, count = random() % 40; i < count; ++i) {
+      const uint32_t frame = random() % frames;
+      const auto value = static_cast<uint8_t>(random() % 128);
+      const auto key = static_cast<int16_t>(36 + value % 60);
+      switch (random() % 6) {
+        case 0: in.note(CLAP_EVENT_NOTE_ON, frame, key, value / 127.0, static_cast<int32_t>(i)); break;
+        case 1: in.note(CLAP_EVENT_NOTE_OFF, frame, random() % 4 ? key : -1); break;
+        case 2: in.midi(frame, 0x90, static_cast<uint8_t>(key), value); break;
+        case 3: in.midi(frame, random() % 2 ? 0xE0 : 0xB0, static_cast<uint8_t>(random() % 128), value); break;
+        default: in.parameter(frame, random() % 8, value / 127.0); break;
+      }
+    }
+    const size_t before = heap.allocations;
+    instance.process(frames, left.data(), right.data(), in);
+    duringProcess += heap.allocations - before;
+  }
+  EXPECT_EQ(duringProcess, 0u);
 }

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Real hosts load and play the instrument: Ardour 7 and the qtractor and MusE
-# scanners take the Linux module, Ardour 7 the LV2 bundle too (and Ardour keeps
+# scanners take the Linux module, qtractor's the CLAP module too, Ardour 7 the
+# LV2 bundle too (and Ardour keeps
 # the sound of either in a saved session), LMMS 1.2 with VeSTige takes the
 # Windows module under Wine. Prints one PASS or FAIL line per check and exits
 # non-zero when any check fails.
 #
 # Usage: tests/hosts/run.sh [ardour|ardour-lv2|scanners|lmms|all] [BUILD_DIR [BUILD_DIR_WIN]]
-#   BUILD_DIR      Linux build folder with quorlin.so, quorlin.lv2 and quorlin-host
+#   BUILD_DIR      Linux build folder with quorlin.so, quorlin.lv2, quorlin.clap and quorlin-host
 #   BUILD_DIR_WIN  Windows build folder with quorlin.dll (lmms only)
 # Both may also come from the environment. Every home, cache, session and Wine
 # prefix the hosts create stays in BUILD_DIR/hosts or BUILD_DIR_WIN/hosts.
@@ -104,6 +105,18 @@ qtractor_scan() {
   fi
 }
 
+qtractor_clap_scan() {
+  local scanner clap="$BUILD_DIR/quorlin.clap" log="$out/qtractor-clap-scan.log"
+  local name="qtractor scanner, CLAP: Quorlin, 0:2 audio, a note input, 8 parameters, editor"
+  scanner="$(package_file qtractor /qtractor_plugin_scan)"
+  { echo "CLAP:$clap" | timeout 60 "$scanner"; } >"$log" 2>&1
+  if [ -f "$clap" ] && bash "$here/qtractor_clap_row.sh" "$clap" <"$log"; then
+    pass "$name"
+  else
+    fail "$name" "$log"
+  fi
+}
+
 muse_scan() {
   local log="$out/muse-scan.log" xml="$out/muse-scan.xml" name class
   : >"$xml"  # the scanner only writes into a file that exists
@@ -127,6 +140,7 @@ run_scanners() {
   linux_ready scanners || return
   ardour_scan
   qtractor_scan
+  qtractor_clap_scan
   muse_scan
 }
 

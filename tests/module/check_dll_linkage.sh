@@ -2,12 +2,12 @@
 # Checks the built Windows files as a Windows user meets them: each is of the
 # bitness built for (objdump's FORMAT: pei-i386 or pei-x86-64) and imports
 # nothing but system DLLs (the C++ runtime is linked in statically), and the
-# DLL exports its entry function under the undecorated names "main" and
-# "VSTPluginMain".
-# Usage: check_dll_linkage.sh OBJDUMP FORMAT DLL [EXE...]   (OBJDUMP: the target's own)
+# DLL exports exactly the undecorated names EXPORTS (a space-separated list:
+# "main VSTPluginMain" for the VST 2 module, "clap_entry" for the CLAP one).
+# Usage: check_dll_linkage.sh OBJDUMP FORMAT EXPORTS DLL [EXE...]   (OBJDUMP: the target's own)
 set -euo pipefail
-objdump="$1" format="$2" dll="$3"
-shift 2
+objdump="$1" format="$2" expected_exports="$3" dll="$4"
+shift 3
 status=0
 
 for file in "$@"; do
@@ -28,11 +28,9 @@ done
 
 dump="$("$objdump" -p "$dll")"
 exports="$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -n 's/^\s*\[ *[0-9]*\] //p')"
-for name in main VSTPluginMain; do
-  if ! grep -qx "$name" <<<"$exports"; then
-    echo "check_dll_linkage: export '$name' missing (exports: $(head -n 8 <<<"$exports" | tr "\n" " "))" >&2
-    status=1
-  fi
-done
+if [ "$(sort <<<"$exports")" != "$(tr ' ' '\n' <<<"$expected_exports" | sort)" ]; then
+  echo "check_dll_linkage: exports are not exactly '$expected_exports' (exports: $(head -n 8 <<<"$exports" | tr "\n" " "))" >&2
+  status=1
+fi
 echo "$(basename "$dll") exports $(tr '\n' ' ' <<<"$exports")"
 exit "$status"

@@ -1,14 +1,7 @@
 // The module's entry points: what the loader and the host call first.
 #include <new>
 
-#include "platform/module_instance.h"
 #include "vst2/instrument/synth_plugin.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
 
 namespace {
 
@@ -34,20 +27,10 @@ AEffect* createInstance(audioMasterCallback host) {
 /// The name current hosts look up first.
 QUORLIN_EXPORT AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback host) { return createInstance(host); }
 
-#ifdef _WIN32
-// "main" is exported through quorlin.def: C++ reserves the name for programs.
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD, LPVOID) {
-  moduleInstance = instance;
-  return TRUE;
-}
-#else
 // "main", the name every VST 2 host knows, as an alias of the same function:
-// C++ reserves the name for programs, so it is given to the linker directly.
+// C++ reserves the name for programs, so on Windows it is exported through
+// quorlin.def, elsewhere given to the linker directly.
+#ifndef _WIN32
 QUORLIN_EXPORT AEffect* vstMainAlias(audioMasterCallback host) __asm__("main")
     __attribute__((alias("VSTPluginMain")));
-
-__attribute__((constructor)) static void rememberModule() {
-  Dl_info info;
-  if (dladdr(reinterpret_cast<void*>(&rememberModule), &info)) moduleInstance = info.dli_fbase;
-}
 #endif
