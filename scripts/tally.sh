@@ -57,6 +57,23 @@ tally_ctest() {
   return "$status"
 }
 
+# tally_counts LABEL PASSED FAILED STATUS: records what a runner counted of
+# its own tests. A runner that counted none, or ended badly with none failed,
+# adds one failure. Returns STATUS, made non-zero when nothing ran.
+tally_counts() {
+  local label=$1 passed=$2 failed=$3 status=$4
+  [ "$passed" -eq 0 ] || tally_record pass "$passed" "$label"
+  [ "$failed" -eq 0 ] || tally_record fail "$failed" "$label"
+  if [ "$passed" -eq 0 ] && [ "$failed" -eq 0 ]; then
+    echo "test: FAIL: $label ran no test" >&2
+    tally_record fail 1 "$label"
+    [ "$status" -ne 0 ] || status=1
+  elif [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then
+    tally_record fail 1 "$label"
+  fi
+  return "$status"
+}
+
 # tally_pytest LABEL PYTEST_ARGUMENT...: runs pytest with Debian's python3
 # (whatever python3 comes first on PATH) and counts its tests from pytest's
 # closing line ("3 failed, 40 passed, 1 error in 9.87s"); errors count as
@@ -72,16 +89,7 @@ tally_pytest() {
   rm -f "$log"
   passed=$(grep -oE '[0-9]+ passed' <<<"$summary" | cut -d' ' -f1)
   failed=$(grep -oE '[0-9]+ (failed|errors?)' <<<"$summary" | awk '{ n += $1 } END { print n + 0 }')
-  [ "${passed:-0}" -eq 0 ] || tally_record pass "$passed" "$label"
-  [ "$failed" -eq 0 ] || tally_record fail "$failed" "$label"
-  if [ "${passed:-0}" -eq 0 ] && [ "$failed" -eq 0 ]; then
-    echo "test: FAIL: $label ran no test" >&2
-    tally_record fail 1 "$label"
-    [ "$status" -ne 0 ] || status=1
-  elif [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then
-    tally_record fail 1 "$label"
-  fi
-  return "$status"
+  tally_counts "$label" "${passed:-0}" "$failed" "$status"
 }
 
 # tally_run LABEL COMMAND...: runs a check. One that keeps its own tally, or
@@ -105,15 +113,7 @@ tally_run() {
     fi
   elif [ -n "$counts" ]; then
     passed=${counts% *} failed=${counts#* }
-    [ "$passed" -eq 0 ] || tally_record pass "$passed" "$label"
-    [ "$failed" -eq 0 ] || tally_record fail "$failed" "$label"
-    if [ "$passed" -eq 0 ] && [ "$failed" -eq 0 ]; then
-      echo "test: FAIL: $label ran no test" >&2
-      tally_record fail 1 "$label"
-      [ "$status" -ne 0 ] || status=1
-    elif [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then
-      tally_record fail 1 "$label"
-    fi
+    tally_counts "$label" "$passed" "$failed" "$status" || status=$?
   elif [ "$status" -eq 0 ]; then
     tally_record pass 1 "$label"
   else
