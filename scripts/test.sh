@@ -29,7 +29,8 @@ check_tests() { tally_ctest "$@" || true; }
 check_pytest() { tally_pytest "$@" || true; }
 
 stage_deps() {
-  bash scripts/install-deps.sh build windows editor hosts fuzz bench package lv2 live python
+  check "the Debian packages every stage needs are installed" \
+    bash scripts/install-deps.sh build windows editor hosts fuzz bench package lv2 live python
 }
 
 # The test script's own guard: a build folder configured without tests fails
@@ -62,6 +63,8 @@ stage_selftest() {
 }
 
 stage_linux() {
+  # What the tests take as found when present: X, LV2 instruments, amsynth.
+  bash scripts/install-deps.sh build editor lv2 bench python
   build_targets linux all
   trap stop_private_x_server EXIT
   start_private_x_server build/x-server
@@ -146,14 +149,19 @@ expect_lv2_refusal() {
   [ "$message" = "$expected" ] && [ ! -e "$host/lv2.wav" ] || { echo "expected: $expected, and no lv2.wav"; return 1; }
 }
 
+# clap_arguments OPTIONS [PRESET]: the CLAP render's words, in the array clap.
+clap_arguments() {
+  read -ra clap <<<"$1"
+  [ -z "${2:-}" ] || clap+=(--preset "$2")
+}
+
 # same_render NAME SONG VST2_OPTIONS LV2_OPTIONS CLAP_OPTIONS [CLAP_PRESET]:
 # SONG rendered by quorlin-host through quorlin.so, quorlin.lv2 and
 # quorlin.clap, each with its options (and the CLAP factory preset of that
 # name): the same file, byte for byte.
 same_render() {
   local out="build/crosscheck/$1" clap
-  read -ra clap <<<"$5"
-  [ -z "${6:-}" ] || clap+=(--preset "$6")
+  clap_arguments "$5" "${6:-}"
   # shellcheck disable=SC2086
   build/quorlin-host render --quiet $3 "$2" "$out-vst2.wav" &&
     build/quorlin-host render --quiet --plugin build/quorlin.lv2 $4 "$2" "$out-lv2.wav" &&
@@ -168,8 +176,7 @@ same_under_wine() {
   local dir out clap
   dir=$(build_dir "$1")
   out="$dir/crosscheck-$2"
-  read -ra clap <<<"$6"
-  [ -z "${7:-}" ] || clap+=(--preset "$7")
+  clap_arguments "$6" "${7:-}"
   # shellcheck disable=SC2086
   (use_build_wine "$dir" &&
     wine "$dir/quorlin-host.exe" render --quiet $4 "$3" "$out-vst2.wav" &&
@@ -361,6 +368,7 @@ trap 'rm -f "$QUORLIN_TALLY"' EXIT
 for stage in "${stages[@]}"; do
   echo "== $stage" >&2
   failures_before=$(tally_failures)
+  lines_before=$(tally_lines)
   set +e
   (set -e; "stage_$stage")
   status=$?
@@ -368,6 +376,9 @@ for stage in "${stages[@]}"; do
   if [ "$status" -ne 0 ] && [ "$(tally_failures)" = "$failures_before" ]; then
     echo "test: FAIL: stage $stage stopped with status $status" >&2
     tally_record fail 1 "stage $stage stopped with status $status"
+  elif [ "$(tally_lines)" = "$lines_before" ]; then
+    echo "test: FAIL: stage $stage ran no test" >&2
+    tally_record fail 1 "stage $stage ran no test"
   fi
 done
 tally_summary
